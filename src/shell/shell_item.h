@@ -1,0 +1,92 @@
+#pragma once
+
+#include "shell/item_id.h"
+#include "shell/shell_types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace bivora {
+
+class ShellFolder;
+
+// One child of an opened folder. Records are owned by their folder and live as
+// long as it does, except that merges and pane removals destroy vanished ones.
+class ShellItem {
+public:
+    // Display states of a record.
+    enum State : std::int32_t {
+        kHidden = 0,   // hidden by the pane's visual filter
+        kShown = 1,
+        kAdded = 2,    // arrived in a refresh
+        kVanished = 3, // gone in a refresh, kept until the pane removes its row
+        kChanged = 4,  // size or modified time changed in a refresh
+    };
+
+    ShellItem(ShellFolder* folder, ItemId id);
+
+    const ItemId& Id() const { return m_id; }
+    ShellFolder* Folder() const { return m_folder; }
+    std::uint32_t Attributes() const { return m_attributes; }
+
+    // The file name as the file system spells it (for file-system items), else the
+    // display name. Sorting, filters, lookups and refresh matching use it.
+    const std::string& Name() const { return m_name; }
+    // The name shown in the Name column.
+    const std::string& DisplayName() const { return m_displayName.empty() ? m_name : m_displayName; }
+
+    std::int32_t state = kShown;
+    std::uint64_t size = 0;
+    FileTime modified = 0;
+    FileTime created = 0;
+    FileTime accessed = 0;
+
+    // Filled lazily by the user interface's icon cache: -1 until looked up.
+    std::int32_t iconIndex = -1;
+    std::int32_t openIconIndex = -1;
+
+    // Fills the record from what the namespace or the directory read reported.
+    void SetAttributes(std::uint32_t attributes) { m_attributes = attributes; }
+    void SetName(std::string name) { m_name = std::move(name); }
+    void SetDisplayName(std::string displayName); // empty, or equal to the name: shown as the name
+    void SetFindData(const FindData& find);
+
+    // Folder attribute set; with followLinks also a link in a file-system folder that
+    // resolves to a folder.
+    bool IsFolder(bool followLinks) const;
+    bool IsLink() const;
+    bool IsFileSystem() const;
+    // The folder's path joined with the name in a file-system folder, else the parsing name.
+    std::string FullPath() const;
+    // The folder's list followed by this item; with followLinks the link target's list
+    // when the item is a link to a folder.
+    ItemIdList AbsoluteId(bool followLinks) const;
+    bool HasSubfolders() const;
+    // Re-reads the created and accessed times from the file system; false when the entry is gone.
+    bool FillFileTimes();
+    // The list of the folder a link leads to; resolved on first use only, then cached.
+    // nullopt when the item is not a link to a folder.
+    const std::optional<ItemIdList>& LinkTarget() const;
+
+    // "<folder>", the thousands text of the size, or "<n/a>" for a virtual item.
+    std::string SizeText() const;
+    // which: 0 modified, 1 created, 2 accessed. "<n/a>" when the time is zero; else the
+    // local time in the locale's date and time form.
+    std::string DateText(int which) const;
+    FileTime Time(int which) const;
+
+private:
+    ShellFolder* m_folder;
+    ItemId m_id;
+    std::uint32_t m_attributes = 0;
+    std::string m_name;
+    std::string m_displayName;
+    mutable bool m_linkResolved = false;
+    mutable std::optional<ItemIdList> m_linkTarget;
+};
+
+// The thousands text of a size, shared by the item's and the pane's texts.
+std::string SizeTextOf(std::uint64_t size);
+
+} // namespace bivora
