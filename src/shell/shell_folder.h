@@ -2,6 +2,7 @@
 
 #include "shell/item_id.h"
 #include "shell/shell_item.h"
+#include "shell/shell_namespace.h"
 #include "shell/shell_types.h"
 
 #include <atomic>
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace bivora {
-
-class ShellNamespace;
 
 using ItemList = std::vector<std::unique_ptr<ShellItem>>;
 
@@ -68,6 +67,11 @@ public:
     std::atomic<bool> watchRefresh{true};
 
 private:
+    // Reads the children of the bound folder into list (after what it already holds):
+    // a directory's entries in the reverse of the listing order, then virtual children
+    // in their order. On failure nothing is appended.
+    int EnumerateInto(const ShellNamespace::Folder& bound, ItemList& list, const std::atomic<bool>* cancel);
+
     const ShellNamespace& m_ns;
     std::uint32_t m_enumFlags;
     std::uint32_t m_attributes = 0;
@@ -75,7 +79,7 @@ private:
     std::string m_path;
     std::string m_title;
     std::string m_directory; // the directory read for file-system children; empty for virtual folders
-    int m_kind = 0;          // ShellNamespace::Folder::Kind of the bound folder
+    ShellNamespace::Folder::Kind m_kind = ShellNamespace::Folder::Kind::Desktop; // of the bound folder
     ItemList m_items;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/item_id.h"
+#include "shell/shell_namespace.h"
 #include "shell/shell_types.h"
 
 #include <cstdint>
@@ -46,8 +47,17 @@ public:
     std::int32_t iconIndex = -1;
     std::int32_t openIconIndex = -1;
 
-    // Fills the record from what the namespace or the directory read reported.
-    void SetAttributes(std::uint32_t attributes) { m_attributes = attributes; }
+    // Fills the record from a directory entry of a file-system folder. False when the
+    // entry cannot become a record (it has no name); the caller discards it then.
+    bool Init(FindData&& find);
+    // Fills the record from a child of a virtual folder; its size and times are taken
+    // only when the child brings find data and both it and fileSystemFolder are
+    // file-system objects. False when the child cannot become a record.
+    bool Init(ShellNamespace::Child&& child, bool fileSystemFolder);
+
+    // Fills the record from what the namespace or the directory read reported. A change
+    // of attributes forgets the resolved link target.
+    void SetAttributes(std::uint32_t attributes);
     void SetName(std::string name) { m_name = std::move(name); }
     void SetDisplayName(std::string displayName); // empty, or equal to the name: shown as the name
     void SetFindData(const FindData& find);

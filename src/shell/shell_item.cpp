@@ -1,0 +1,200 @@
+#include "shell/shell_item.h"
+
+#include "base/text_forms.h"
+#include "shell/directory_reader.h"
+#include "shell/shell_folder.h"
+
+#include <ctime>
+
+namespace bivora {
+
+namespace {
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
+} // namespace
+
+ShellItem::ShellItem(ShellFolder* folder, ItemId id) : m_folder(folder), m_id(std::move(id)) {}
+
+bool ShellItem::Init(FindData&& find)
+{
+    std::uint32_t attributes = attr::kFileSystem;
+    if (find.isLink)
+        attributes |= attr::kLink;
+    else if (find.isDirectory)
+        attributes |= attr::kFolder | attr::kFileSysAncestor;
+    SetAttributes(attributes);
+    m_name = std::move(find.name);
+    size = find.size;
+    modified = find.modified;
+    created = find.created;
+    accessed = find.accessed;
+    return !m_name.empty();
+}
+
+bool ShellItem::Init(ShellNamespace::Child&& child, bool fileSystemFolder)
+{
+    SetAttributes(child.attributes);
+    if (child.find && fileSystemFolder && (child.attributes & attr::kFileSystem))
+        SetFindData(*child.find);
+    m_name = std::move(child.name);
+    if (m_name.empty() && child.find)
+        m_name = child.find->name;
+    SetDisplayName(std::move(child.displayName));
+    return !m_name.empty();
+}
+
+void ShellItem::SetAttributes(std::uint32_t attributes)
+{
+    if (attributes != m_attributes) {
+        m_linkResolved = false;
+        m_linkTarget.reset();
+    }
+    m_attributes = attributes;
+}
+
+void ShellItem::SetDisplayName(std::string displayName)
+{
+    if (displayName == m_name)
+        displayName.clear();
+    m_displayName = std::move(displayName);
+}
+
+void ShellItem::SetFindData(const FindData& find)
+{
+    if (!find.name.empty())
+        m_name = find.name;
+    size = find.size;
+    modified = find.modified;
+    created = find.created;
+    accessed = find.accessed;
+}
+
+bool ShellItem::IsLink() const
+{
+    return (m_attributes & attr::kLink) != 0;
+}
+
+bool ShellItem::IsFileSystem() const
+{
+    return (m_attributes & attr::kFileSystem) != 0;
+}
+
+bool ShellItem::IsFolder(bool followLinks) const
+{
+    if (m_attributes & attr::kFolder)
+        return true;
+    return followLinks && IsLink() && LinkTarget().has_value();
+}
+
+std::string ShellItem::FullPath() const
+{
+    if (!m_folder)
+        return {};
+    // Only directory entries live under the folder's path; the Desktop's virtual
+    // children (Home, Documents) have paths of their own.
+    if (m_folder->IsFileSystem() && m_id.kind == ItemId::Kind::Entry)
+        return JoinPath(m_folder->Path(), m_name);
+    return m_folder->Namespace().ParsingName(AbsoluteId(false)).value_or(std::string());
+}
+
+ItemIdList ShellItem::AbsoluteId(bool followLinks) const
+{
+    if (followLinks && IsLink()) {
+        if (const auto& target = LinkTarget())
+            return *target;
+    }
+    ItemIdList id = m_folder ? m_folder->Id() : ItemIdList();
+    id.Append(m_id);
+    return id;
+}
+
+const std::optional<ItemIdList>& ShellItem::LinkTarget() const
+{
+    if (!m_linkResolved) {
+        m_linkResolved = true;
+        m_linkTarget.reset();
+        if (IsLink() && m_folder) {
+            const ShellNamespace& ns = m_folder->Namespace();
+            if (m_id.kind == ItemId::Kind::NetworkDrive)
+                m_linkTarget = ns.ParsePath(m_id.key);
+            else if (m_folder->IsFileSystem())
+                m_linkTarget = ns.ResolveLinkToFolder(FullPath());
+        }
+    }
+    return m_linkTarget;
+}
+
+bool ShellItem::HasSubfolders() const
+{
+    if (!m_folder)
+        return false;
+    const auto attributes = m_folder->Namespace().Attributes(AbsoluteId(false), true);
+    return attributes && (*attributes & attr::kHasSubfolder);
+}
+
+bool ShellItem::FillFileTimes()
+{
+    FindData find;
+    if (!StatEntry(FullPath(), find))
+        return false;
+    created = find.created;
+    accessed = find.accessed;
+    return true;
+}
+
+std::string ShellItem::SizeText() const
+{
+    if (IsFolder(false))
+        return "<folder>";
+    if (IsFileSystem())
+        return SizeTextOf(size);
+    return "<n/a>";
+}
+
+FileTime ShellItem::Time(int which) const
+{
+    switch (which) {
+    case 0:
+        return modified;
+    case 1:
+        return created;
+    case 2:
+        return accessed;
+    default:
+        return 0;
+    }
+}
+
+std::string ShellItem::DateText(int which) const
+{
+    const FileTime time = Time(which);
+    if (time == 0)
+        return "<n/a>";
+    // Whole seconds, rounded down also before 1970.
+    std::time_t seconds = static_cast<std::time_t>(time / 1'000'000'000);
+    if (time % 1'000'000'000 < 0)
+        --seconds;
+    std::tm local{};
+    if (!localtime_r(&seconds, &local))
+        return "<n/a>";
+    char buffer[128];
+    const std::size_t length = std::strftime(buffer, sizeof buffer, "%x %X", &local);
+    return std::string(buffer, length);
+}
+
+std::string SizeTextOf(std::uint64_t size)
+{
+    return ThousandsText(size);
+}
+
+} // namespace bivora
