@@ -1,0 +1,18 @@
+#include "base/text_forms.h"
+
+namespace bivora {
+
+std::string ThousandsText(std::uint64_t n)
+{
+    const std::string digits = std::to_string(n);
+    std::string text;
+    text.reserve(digits.size() + digits.size() / 3);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+} // namespace bivora

@@ -1,0 +1,761 @@
+#include "shell/shell_namespace.h"
+
+#include "base/path_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace bivora {
+
+namespace {
+
+constexpr std::string_view kComputer = "Computer";
+constexpr std::string_view kHome = "Home";
+constexpr std::string_view kDocuments = "Documents";
+constexpr std::string_view kNetwork = "Network";
+constexpr std::string_view kTrash = "Trash";
+
+constexpr std::uint32_t kFileSystemFolder = attr::kFileSystem | attr::kFolder | attr::kFileSysAncestor;
+
+// File systems that hold no user data of their own: never shown as drives.
+constexpr std::array<std::string_view, 30> kPseudoFileSystems = {
+    "proc", "sysfs", "devtmpfs", "devpts", "tmpfs", "cgroup", "cgroup2", "overlay", "squashfs",
+    "autofs", "efivarfs", "binfmt_misc", "mqueue", "debugfs", "tracefs", "securityfs", "pstore",
+    "bpf", "configfs", "fusectl", "hugetlbfs", "ramfs", "nsfs", "rpc_pipefs", "selinuxfs",
+    "fuse.portal", "fuse.gvfsd-fuse", "devfs", "nfsd", "fuse.lxcfs",
+};
+
+constexpr std::array<std::string_view, 11> kNetworkFileSystems = {
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "sshfs", "davfs", "fuse.davfs2", "afs", "9p",
+};
+
+template <std::size_t N>
+bool OneOf(std::string_view value, const std::array<std::string_view, N>& set)
+{
+    return std::find(set.begin(), set.end(), value) != set.end();
+}
+
+// Mount-table fields escape blanks, tabs, newlines and backslashes as \ooo.
+std::string UnescapeOctal(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size()) {
+            const char a = text[i + 1], b = text[i + 2], c = text[i + 3];
+            if (a >= '0' && a <= '3' && b >= '0' && b <= '7' && c >= '0' && c <= '7') {
+                out.push_back(static_cast<char>((a - '0') * 64 + (b - '0') * 8 + (c - '0')));
+                i += 3;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && line[pos] == ' ')
+            ++pos;
+        if (pos >= line.size())
+            break;
+        const std::size_t end = line.find(' ', pos);
+        fields.push_back(line.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
+        pos = end == std::string_view::npos ? line.size() : end;
+    }
+    return fields;
+}
+
+bool IsUnder(std::string_view path, std::string_view top)
+{
+    return path.size() > top.size() && path.substr(0, top.size()) == top && path[top.size()] == '/';
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::string> RealPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (!real)
+        return std::nullopt;
+    return std::string(real.get());
+}
+
+std::string ReadWholeFile(const std::string& path, bool& ok)
+{
+    std::ifstream in(path, std::ios::binary);
+    ok = static_cast<bool>(in);
+    if (!ok)
+        return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Labels of /dev/disk/by-label: the link names escape blanks and other bytes as \xHH.
+std::string UnescapeHex(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
+            auto hex = [](char c) -> int {
+                if (c >= '0' && c <= '9') return c - '0';
+                if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+                if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+                return -1;
+            };
+            const int hi = hex(text[i + 2]);
+            const int lo = hex(text[i + 3]);
+            if (hi >= 0 && lo >= 0) {
+                out.push_back(static_cast<char>(hi * 16 + lo));
+                i += 3;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// Percent-decoding for the Path= line of a .trashinfo file.
+std::string PercentDecode(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const std::string hex(text.substr(i + 1, 2));
+            char* end = nullptr;
+            const long value = std::strtol(hex.c_str(), &end, 16);
+            if (end == hex.c_str() + 2) {
+                out.push_back(static_cast<char>(value));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// The folded components of an absolute path: "." and empty parts dropped, ".." pops.
+std::vector<std::string> NormalComponents(std::string_view path)
+{
+    std::vector<std::string> parts;
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(pos, end - pos);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.emplace_back(part);
+        }
+        pos = end + 1;
+    }
+    return parts;
+}
+
+std::string JoinComponents(const std::vector<std::string>& parts)
+{
+    std::string path;
+    for (const auto& part : parts) {
+        path.push_back('/');
+        path.append(part);
+    }
+    return path.empty() ? std::string("/") : path;
+}
+
+std::string ExpandUserDir(std::string value, const std::string& home)
+{
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    if (value == "$HOME")
+        return home;
+    if (value.rfind("$HOME/", 0) == 0)
+        return PathJoin(home, value.substr(6));
+    return value;
+}
+
+std::optional<std::string> XdgUserDir(const Environment& env, std::string_view key)
+{
+    bool ok = false;
+    const std::string text = ReadWholeFile(PathJoin(env.xdgConfigHome, "user-dirs.dirs"), ok);
+    if (!ok)
+        return std::nullopt;
+    std::istringstream lines(text);
+    std::string line;
+    std::optional<std::string> found;
+    while (std::getline(lines, line)) {
+        const auto eq = line.find('=');
+        if (line.empty() || line.front() == '#' || eq == std::string::npos)
+            continue;
+        if (std::string_view(line).substr(0, eq) != key)
+            continue;
+        std::string value = line.substr(eq + 1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\r'))
+            value.pop_back();
+        const std::string expanded = ExpandUserDir(value, env.home);
+        if (!expanded.empty() && expanded.front() == '/')
+            found = expanded;
+    }
+    return found;
+}
+
+std::string UserDirectory(const Environment& env, std::string_view key, std::string_view fallbackName)
+{
+    if (auto dir = XdgUserDir(env, key); dir && IsDirectory(*dir))
+        return *dir;
+    const std::string fallback = PathJoin(env.home, fallbackName);
+    if (IsDirectory(fallback))
+        return fallback;
+    return env.home;
+}
+
+std::string TrashDirectory(const Environment& env)
+{
+    return PathJoin(env.xdgDataHome, "Trash");
+}
+
+// The original name of a trashed item from its .trashinfo file; the trash name when unreadable.
+std::string TrashOriginalName(const Environment& env, const std::string& trashName)
+{
+    bool ok = false;
+    const std::string info = ReadWholeFile(PathJoin(PathJoin(TrashDirectory(env), "info"), trashName + ".trashinfo"), ok);
+    if (ok) {
+        std::istringstream lines(info);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.rfind("Path=", 0) == 0) {
+                std::string original = PercentDecode(std::string_view(line).substr(5));
+                while (!original.empty() && original.back() == '/')
+                    original.pop_back();
+                const std::string name(LastComponent(original));
+                if (!name.empty())
+                    return name;
+            }
+        }
+    }
+    return trashName;
+}
+
+const Drive* FindDrive(const std::vector<Drive>& drives, std::string_view mountPath)
+{
+    for (const auto& drive : drives)
+        if (drive.mountPath == mountPath)
+            return &drive;
+    return nullptr;
+}
+
+std::uint32_t DriveAttributes(const Drive& drive)
+{
+    return kFileSystemFolder | (drive.removable ? attr::kRemovable : 0u);
+}
+
+bool HasSubdirectory(const std::string& path)
+{
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (entry->d_type == DT_DIR) {
+            found = true;
+            break;
+        }
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)) {
+                found = true;
+                break;
+            }
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+} // namespace
+
+std::string Drive::DisplayName() const
+{
+    std::string name = label;
+    if (name.empty())
+        name = mountPath == "/" ? std::string("File System") : std::string(LastComponent(mountPath));
+    if (letter != 0) {
+        name += " (";
+        name.push_back(letter);
+        name += ":)";
+    }
+    return name;
+}
+
+std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::string& byLabelDir)
+{
+    std::vector<Drive> drives;
+    std::size_t pos = 0;
+    while (pos < mountInfo.size()) {
+        std::size_t end = mountInfo.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = mountInfo.size();
+        const std::string_view line = mountInfo.substr(pos, end - pos);
+        pos = end + 1;
+
+        const auto fields = SplitFields(line);
+        const auto dash = std::find(fields.begin(), fields.end(), std::string_view("-"));
+        if (fields.size() < 6 || dash == fields.end() || fields.end() - dash < 3)
+            continue;
+        Drive drive;
+        drive.mountPath = UnescapeOctal(fields[4]);
+        drive.fsType = UnescapeOctal(*(dash + 1));
+        drive.device = UnescapeOctal(*(dash + 2));
+        if (drive.mountPath.empty() || drive.mountPath.front() != '/')
+            continue;
+        const bool isRoot = drive.mountPath == "/";
+        drive.network = OneOf(drive.fsType, kNetworkFileSystems);
+        if (!isRoot && !drive.network) {
+            if (OneOf(drive.fsType, kPseudoFileSystems))
+                continue;
+            const bool blockDevice = drive.device.rfind("/dev/", 0) == 0;
+            const bool userFuse = drive.fsType.rfind("fuse", 0) == 0 || drive.fsType == "fuseblk";
+            if (!blockDevice && !userFuse)
+                continue;
+        }
+        drive.removable = IsUnder(drive.mountPath, "/media") || IsUnder(drive.mountPath, "/run/media");
+        // A later line over the same mount point hides the earlier one.
+        drives.erase(std::remove_if(drives.begin(), drives.end(),
+                                    [&](const Drive& d) { return d.mountPath == drive.mountPath; }),
+                     drives.end());
+        drives.push_back(std::move(drive));
+    }
+
+    if (!FindDrive(drives, "/")) {
+        Drive root;
+        root.mountPath = "/";
+        drives.push_back(root);
+    }
+    std::sort(drives.begin(), drives.end(), [](const Drive& a, const Drive& b) {
+        if ((a.mountPath == "/") != (b.mountPath == "/"))
+            return a.mountPath == "/";
+        return a.mountPath < b.mountPath;
+    });
+
+    if (!byLabelDir.empty()) {
+        if (DIR* dir = ::opendir(byLabelDir.c_str())) {
+            while (dirent* entry = ::readdir(dir)) {
+                const std::string_view name = entry->d_name;
+                if (name == "." || name == "..")
+                    continue;
+                const auto target = RealPath(PathJoin(byLabelDir, name));
+                if (!target)
+                    continue;
+                for (auto& drive : drives) {
+                    if (drive.label.empty() && !drive.device.empty() && RealPath(drive.device) == target)
+                        drive.label = UnescapeHex(name);
+                }
+            }
+            ::closedir(dir);
+        }
+    }
+
+    char letter = 'C';
+    for (auto& drive : drives) {
+        drive.letter = letter <= 'Z' ? letter : 0;
+        if (letter <= 'Z')
+            ++letter;
+    }
+    return drives;
+}
+
+ShellNamespace::ShellNamespace(Environment env) : m_env(std::move(env)) {}
+
+std::string ShellNamespace::DesktopDirectory() const
+{
+    return UserDirectory(m_env, "XDG_DESKTOP_DIR", "Desktop");
+}
+
+std::string ShellNamespace::DocumentsDirectory() const
+{
+    return UserDirectory(m_env, "XDG_DOCUMENTS_DIR", "Documents");
+}
+
+std::vector<Drive> ShellNamespace::Drives() const
+{
+    bool ok = false;
+    const std::string text = ReadWholeFile(m_env.mountInfoPath, ok);
+    std::vector<Drive> drives = DrivesFromMountInfo(ok ? std::string_view(text) : std::string_view(), m_env.diskByLabelDir);
+    // A mount over a file (a bind-mounted configuration file) is no drive.
+    std::vector<Drive> folders;
+    folders.reserve(drives.size());
+    for (auto& drive : drives)
+        if (drive.mountPath == "/" || IsDirectory(drive.mountPath))
+            folders.push_back(std::move(drive));
+    char letter = 'C';
+    for (auto& drive : folders) {
+        drive.letter = letter <= 'Z' ? letter : 0;
+        if (letter <= 'Z')
+            ++letter;
+    }
+    return folders;
+}
+
+std::optional<std::string> ShellNamespace::FileSystemPath(const ItemIdList& id) const
+{
+    if (id.IsEmpty())
+        return DesktopDirectory();
+    const auto& items = id.Items();
+    std::string path;
+    std::size_t next = 1;
+    const ItemId& first = items[0];
+    switch (first.kind) {
+    case ItemId::Kind::Entry:
+        path = DesktopDirectory();
+        next = 0;
+        break;
+    case ItemId::Kind::Special:
+        if (first.key == kHome) {
+            path = m_env.home;
+        } else if (first.key == kDocuments) {
+            path = DocumentsDirectory();
+        } else if (first.key == kComputer || first.key == kNetwork || first.key == kTrash) {
+            if (items.size() < 2)
+                return std::nullopt;
+            const ItemId& second = items[1];
+            const bool fits = (first.key == kComputer && second.kind == ItemId::Kind::Drive)
+                || (first.key == kNetwork && second.kind == ItemId::Kind::NetworkDrive)
+                || (first.key == kTrash && second.kind == ItemId::Kind::TrashEntry);
+            if (!fits || second.key.empty())
+                return std::nullopt;
+            if (first.key == kTrash) {
+                if (second.key.find('/') != std::string::npos || second.key == "." || second.key == "..")
+                    return std::nullopt;
+                path = PathJoin(PathJoin(TrashDirectory(m_env), "files"), second.key);
+            } else {
+                if (second.key.front() != '/')
+                    return std::nullopt;
+                path = second.key;
+            }
+            next = 2;
+        } else {
+            return std::nullopt;
+        }
+        break;
+    default:
+        return std::nullopt;
+    }
+    for (std::size_t i = next; i < items.size(); ++i) {
+        const ItemId& item = items[i];
+        // An entry is one name: never a separator, never a step up or in place.
+        if (item.kind != ItemId::Kind::Entry || item.key.empty() || item.key.find('/') != std::string::npos
+            || item.key == "." || item.key == "..")
+            return std::nullopt;
+        path = PathJoin(path, item.key);
+    }
+    return path;
+}
+
+std::optional<ShellNamespace::Folder> ShellNamespace::Bind(const ItemIdList& id) const
+{
+    Folder folder;
+    if (id.IsEmpty()) {
+        folder.kind = Folder::Kind::Desktop;
+        folder.directory = DesktopDirectory();
+        folder.attributes = kFileSystemFolder;
+        return folder;
+    }
+    const ItemId& first = id[0];
+    if (id.Count() == 1 && first.kind == ItemId::Kind::Special) {
+        if (first.key == kComputer) {
+            folder.kind = Folder::Kind::Computer;
+            folder.attributes = attr::kFolder | attr::kFileSysAncestor;
+            return folder;
+        }
+        if (first.key == kNetwork) {
+            folder.kind = Folder::Kind::Network;
+            folder.attributes = attr::kFolder | attr::kFileSysAncestor;
+            return folder;
+        }
+        if (first.key == kTrash) {
+            folder.kind = Folder::Kind::Trash;
+            folder.attributes = attr::kFolder;
+            return folder;
+        }
+    }
+    if (first.kind == ItemId::Kind::Special && id.Count() >= 2
+        && (first.key == kComputer || first.key == kNetwork)) {
+        // A drive must still be mounted to be opened.
+        const auto drives = Drives();
+        const Drive* drive = FindDrive(drives, id[1].key);
+        if (!drive || (first.key == kNetwork && !drive->network))
+            return std::nullopt;
+        if (id.Count() == 2)
+            folder.attributes = DriveAttributes(*drive) | (first.key == kNetwork ? attr::kLink : 0u);
+    }
+    auto path = FileSystemPath(id);
+    if (!path || !IsDirectory(*path))
+        return std::nullopt;
+    folder.kind = Folder::Kind::Directory;
+    folder.directory = std::move(*path);
+    if (folder.attributes == 0)
+        folder.attributes = kFileSystemFolder;
+    return folder;
+}
+
+std::optional<std::uint32_t> ShellNamespace::Attributes(const ItemIdList& id, bool withHasSubfolder) const
+{
+    std::uint32_t attributes = 0;
+    if (id.IsEmpty()) {
+        attributes = kFileSystemFolder;
+        if (withHasSubfolder)
+            attributes |= attr::kHasSubfolder; // Computer is always there
+        return attributes;
+    }
+    const ItemId& last = id.Last();
+    if (id.Count() == 1 && last.kind == ItemId::Kind::Special) {
+        if (last.key == kComputer || last.key == kNetwork) {
+            attributes = attr::kFolder | attr::kFileSysAncestor;
+            if (withHasSubfolder) {
+                const auto drives = Drives();
+                const bool any = last.key == kComputer
+                    || std::any_of(drives.begin(), drives.end(), [](const Drive& d) { return d.network; });
+                if (any)
+                    attributes |= attr::kHasSubfolder;
+            }
+            return attributes;
+        }
+        if (last.key == kTrash)
+            return attr::kFolder;
+        if (last.key != kHome && last.key != kDocuments)
+            return std::nullopt;
+    }
+    if (id.Count() == 2 && (last.kind == ItemId::Kind::Drive || last.kind == ItemId::Kind::NetworkDrive)) {
+        const auto drives = Drives();
+        const Drive* drive = FindDrive(drives, last.key);
+        if (!drive)
+            return std::nullopt;
+        attributes = DriveAttributes(*drive) | (last.kind == ItemId::Kind::NetworkDrive ? attr::kLink : 0u);
+    } else {
+        const auto path = FileSystemPath(id);
+        if (!path)
+            return std::nullopt;
+        struct stat st {};
+        if (::lstat(path->c_str(), &st) != 0)
+            return std::nullopt;
+        attributes = attr::kFileSystem;
+        if (S_ISDIR(st.st_mode))
+            attributes |= attr::kFolder | attr::kFileSysAncestor;
+        else if (S_ISLNK(st.st_mode))
+            attributes |= attr::kLink;
+    }
+    if (withHasSubfolder && (attributes & attr::kFolder)) {
+        if (const auto path = FileSystemPath(id); path && HasSubdirectory(*path))
+            attributes |= attr::kHasSubfolder;
+    }
+    return attributes;
+}
+
+std::optional<std::string> ShellNamespace::DisplayName(const ItemIdList& id) const
+{
+    if (id.IsEmpty())
+        return std::string("Desktop");
+    const ItemId& last = id.Last();
+    switch (last.kind) {
+    case ItemId::Kind::Special:
+        if (last.key == kComputer || last.key == kHome || last.key == kDocuments || last.key == kNetwork
+            || last.key == kTrash)
+            return last.key;
+        return std::nullopt;
+    case ItemId::Kind::Drive:
+    case ItemId::Kind::NetworkDrive: {
+        const auto drives = Drives();
+        if (const Drive* drive = FindDrive(drives, last.key))
+            return drive->DisplayName();
+        return std::string(LastComponent(last.key));
+    }
+    case ItemId::Kind::TrashEntry:
+        return TrashOriginalName(m_env, last.key);
+    case ItemId::Kind::Entry:
+        return last.key;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ShellNamespace::ParsingName(const ItemIdList& id) const
+{
+    if (id.Count() == 1 && id[0].kind == ItemId::Kind::Special) {
+        if (id[0].key == kComputer)
+            return std::string("::{Computer}");
+        if (id[0].key == kNetwork)
+            return std::string("::{Network}");
+        if (id[0].key == kTrash)
+            return std::string("::{Trash}");
+    }
+    return FileSystemPath(id);
+}
+
+std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtual(const Folder& folder,
+                                                                                   std::uint32_t flags) const
+{
+    std::vector<Child> children;
+    const bool folders = (flags & enumflags::kFolders) != 0;
+    const bool nonFolders = (flags & enumflags::kNonFolders) != 0;
+    auto special = [&](std::string_view key, std::uint32_t attributes) {
+        if (!folders)
+            return;
+        Child child;
+        child.id = {ItemId::Kind::Special, std::string(key)};
+        child.attributes = attributes;
+        child.name = std::string(key);
+        child.displayName = child.name;
+        children.push_back(std::move(child));
+    };
+    switch (folder.kind) {
+    case Folder::Kind::Desktop:
+        special(kComputer, attr::kFolder | attr::kFileSysAncestor);
+        special(kHome, kFileSystemFolder);
+        special(kDocuments, kFileSystemFolder);
+        special(kNetwork, attr::kFolder | attr::kFileSysAncestor);
+        special(kTrash, attr::kFolder);
+        return children;
+    case Folder::Kind::Computer:
+    case Folder::Kind::Network: {
+        if (!folders)
+            return children;
+        const bool network = folder.kind == Folder::Kind::Network;
+        for (const Drive& drive : Drives()) {
+            if (network && !drive.network)
+                continue;
+            Child child;
+            child.id = {network ? ItemId::Kind::NetworkDrive : ItemId::Kind::Drive, drive.mountPath};
+            child.attributes = DriveAttributes(drive) | (network ? attr::kLink : 0u);
+            child.name = drive.DisplayName();
+            child.displayName = child.name;
+            children.push_back(std::move(child));
+        }
+        return children;
+    }
+    case Folder::Kind::Trash: {
+        const std::string trash = TrashDirectory(m_env);
+        const std::string infoDir = PathJoin(trash, "info");
+        const std::string filesDir = PathJoin(trash, "files");
+        DIR* dir = ::opendir(infoDir.c_str());
+        if (!dir)
+            return children; // no trash yet: an empty Trash
+        constexpr std::string_view kSuffix = ".trashinfo";
+        while (dirent* entry = ::readdir(dir)) {
+            const std::string_view infoName = entry->d_name;
+            if (infoName.size() <= kSuffix.size() || infoName.substr(infoName.size() - kSuffix.size()) != kSuffix)
+                continue;
+            const std::string trashName(infoName.substr(0, infoName.size() - kSuffix.size()));
+            struct stat st {};
+            if (::lstat(PathJoin(filesDir, trashName).c_str(), &st) != 0)
+                continue; // an info file whose item is gone
+            const bool isFolder = S_ISDIR(st.st_mode);
+            if ((isFolder && !folders) || (!isFolder && !nonFolders))
+                continue;
+            Child child;
+            child.name = TrashOriginalName(m_env, trashName);
+            if (!(flags & enumflags::kIncludeHidden) && !child.name.empty() && child.name.front() == '.')
+                continue;
+            child.id = {ItemId::Kind::TrashEntry, trashName};
+            child.attributes = attr::kFileSystem | (isFolder ? attr::kFolder | attr::kFileSysAncestor : 0u)
+                | (S_ISLNK(st.st_mode) ? attr::kLink : 0u);
+            child.displayName = child.name;
+            children.push_back(std::move(child));
+        }
+        ::closedir(dir);
+        return children;
+    }
+    case Folder::Kind::Directory:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<ItemIdList> ShellNamespace::ParsePath(std::string_view text) const
+{
+    if (text == "::{Computer}" || text == "::{Network}" || text == "::{Trash}") {
+        const std::string_view key = text.substr(3, text.size() - 4);
+        return ItemIdList({ItemId{ItemId::Kind::Special, std::string(key)}});
+    }
+    if (text == "::{Desktop}")
+        return ItemIdList();
+    std::string absolute;
+    if (text == "~")
+        absolute = m_env.home;
+    else if (text.rfind("~/", 0) == 0)
+        absolute = PathJoin(m_env.home, text.substr(2));
+    else if (!text.empty() && text.front() == '/')
+        absolute = std::string(text);
+    else
+        return std::nullopt;
+
+    const std::vector<std::string> parts = NormalComponents(absolute);
+    const std::string normal = JoinComponents(parts);
+    struct stat st {};
+    if (::lstat(normal.c_str(), &st) != 0)
+        return std::nullopt;
+
+    // The drive whose mount path is the longest prefix of the path, component-wise.
+    const auto drives = Drives();
+    const Drive* best = nullptr;
+    std::size_t bestDepth = 0;
+    for (const Drive& drive : drives) {
+        const auto mountParts = NormalComponents(drive.mountPath);
+        if (mountParts.size() > parts.size() || !std::equal(mountParts.begin(), mountParts.end(), parts.begin()))
+            continue;
+        if (!best || mountParts.size() > bestDepth) {
+            best = &drive;
+            bestDepth = mountParts.size();
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    ItemIdList id({ItemId{ItemId::Kind::Special, std::string(kComputer)}, ItemId{ItemId::Kind::Drive, best->mountPath}});
+    for (std::size_t i = bestDepth; i < parts.size(); ++i)
+        id.Append({ItemId::Kind::Entry, parts[i]});
+    return id;
+}
+
+std::optional<ItemIdList> ShellNamespace::ResolveLinkToFolder(const std::string& linkPath) const
+{
+    const auto real = RealPath(linkPath); // fails on loops and dangling links
+    if (!real || !IsDirectory(*real))
+        return std::nullopt;
+    return ParsePath(*real);
+}
+
+std::optional<ItemIdList> ShellNamespace::SpecialFolderId(SpecialFolder which) const
+{
+    switch (which) {
+    case SpecialFolder::DesktopDirectory:
+        return ParsePath(DesktopDirectory());
+    case SpecialFolder::Documents:
+        return ItemIdList({ItemId{ItemId::Kind::Special, std::string(kDocuments)}});
+    case SpecialFolder::Network:
+        return ItemIdList({ItemId{ItemId::Kind::Special, std::string(kNetwork)}});
+    }
+    return std::nullopt;
+}
+
+} // namespace bivora
