@@ -1,6 +1,7 @@
 #include "shell/directory_reader.h"
 
-#include "test_dir.h"
+#include "temp_tree.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 namespace bivora {
 namespace {
 
-using test::TestDir;
+using test::TempTree;
 
 struct Listing {
     DirectoryReadResult result;
@@ -30,22 +31,16 @@ Listing Read(const std::string& path, std::uint32_t flags, const std::atomic<boo
 
 constexpr std::uint32_t kAll = enumflags::kPane | enumflags::kIncludeHidden;
 
-void SetTimes(const std::string& path, std::int64_t modifiedSeconds, std::int64_t accessedSeconds)
-{
-    const timespec times[2] = {{accessedSeconds, 250}, {modifiedSeconds, 500}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
-}
-
 TEST(DirectoryReader, FlagsChooseFoldersOtherEntriesAndHiddenNames)
 {
-    TestDir dir;
+    TempTree dir;
     dir.MakeFile("file.txt", "12345");
     dir.MakeFile("a.tar.gz", "1");
     dir.MakeFile(".hidden", "12");
     dir.MakeDir("sub");
     dir.MakeDir(".hiddendir");
 
-    const Listing all = Read(dir.Path(), kAll);
+    const Listing all = Read(dir.Root(), kAll);
     ASSERT_TRUE(all.result.opened);
     EXPECT_FALSE(all.result.someFailed);
     EXPECT_EQ(all.calls, 5); // "." and ".." never arrive
@@ -55,28 +50,28 @@ TEST(DirectoryReader, FlagsChooseFoldersOtherEntriesAndHiddenNames)
     EXPECT_TRUE(all.entries.at("sub").isDirectory);
     EXPECT_EQ(all.entries.at("sub").size, 0u);
 
-    const Listing visible = Read(dir.Path(), enumflags::kPane);
+    const Listing visible = Read(dir.Root(), enumflags::kPane);
     EXPECT_EQ(visible.entries.size(), 3u);
     EXPECT_FALSE(visible.entries.count(".hidden"));
     EXPECT_FALSE(visible.entries.count(".hiddendir"));
 
-    const Listing folders = Read(dir.Path(), enumflags::kFolders | enumflags::kIncludeHidden);
+    const Listing folders = Read(dir.Root(), enumflags::kFolders | enumflags::kIncludeHidden);
     EXPECT_EQ(folders.entries.size(), 2u);
     EXPECT_TRUE(folders.entries.count("sub"));
 
-    const Listing files = Read(dir.Path(), enumflags::kNonFolders);
+    const Listing files = Read(dir.Root(), enumflags::kNonFolders);
     EXPECT_EQ(files.entries.size(), 2u);
     EXPECT_TRUE(files.entries.count("a.tar.gz"));
 }
 
 TEST(DirectoryReader, TimesAndWholeSizes)
 {
-    TestDir dir;
+    TempTree dir;
     const std::string file = dir.MakeFile("f", "x");
-    SetTimes(file, 1'000'000'000, 1'100'000'000);
-    dir.MakeSparseFile("big", 5'000'000'000);
+    test::SetTimes(file, 1'000'000'000, 1'100'000'000);
+    test::SetFileSize(dir.MakeFile("big"), 5'000'000'000);
 
-    const Listing listing = Read(dir.Path(), kAll);
+    const Listing listing = Read(dir.Root(), kAll);
     const FindData& f = listing.entries.at("f");
     EXPECT_EQ(f.modified, 1'000'000'000'000'000'500);
     EXPECT_EQ(f.accessed, 1'100'000'000'000'000'250);
@@ -86,14 +81,14 @@ TEST(DirectoryReader, TimesAndWholeSizes)
 
 TEST(DirectoryReader, NamesAreKeptByteForByte)
 {
-    TestDir dir;
+    TempTree dir;
     const std::string names[] = {
         "with blank", "line\nbreak", std::string(255, 'n'), "bad\xff\xfe-utf8", "a.txt", "A.txt",
     };
     for (const std::string& name : names)
         dir.MakeFile(name, name);
 
-    const Listing listing = Read(dir.Path(), kAll);
+    const Listing listing = Read(dir.Root(), kAll);
     ASSERT_EQ(listing.entries.size(), std::size(names));
     for (const std::string& name : names) {
         ASSERT_TRUE(listing.entries.count(name)) << name;
@@ -103,16 +98,16 @@ TEST(DirectoryReader, NamesAreKeptByteForByte)
 
 TEST(DirectoryReader, LinksReportTheirTargetOrThemselves)
 {
-    TestDir dir;
+    TempTree dir;
     dir.MakeDir("target");
     dir.MakeFile("target.txt", "123456");
-    dir.MakeLink("target", "to-dir");
-    dir.MakeLink("target.txt", "to-file");
-    dir.MakeLink("nowhere", "dangling");
-    dir.MakeLink("loop-b", "loop-a");
+    dir.MakeLink("to-dir", "target");
+    dir.MakeLink("to-file", "target.txt");
+    dir.MakeLink("dangling", "nowhere");
     dir.MakeLink("loop-a", "loop-b");
+    dir.MakeLink("loop-b", "loop-a");
 
-    const Listing listing = Read(dir.Path(), kAll);
+    const Listing listing = Read(dir.Root(), kAll);
     ASSERT_TRUE(listing.result.opened);
     EXPECT_FALSE(listing.result.someFailed);
     ASSERT_EQ(listing.entries.size(), 7u);
@@ -132,22 +127,23 @@ TEST(DirectoryReader, LinksReportTheirTargetOrThemselves)
     EXPECT_TRUE(listing.entries.at("loop-a").isLink);
 
     // A link to a directory is a shortcut: it comes with the other entries, not the folders.
-    const Listing folders = Read(dir.Path(), enumflags::kFolders);
+    const Listing folders = Read(dir.Root(), enumflags::kFolders);
     EXPECT_EQ(folders.entries.size(), 1u);
     EXPECT_TRUE(folders.entries.count("target"));
-    EXPECT_TRUE(Read(dir.Path(), enumflags::kNonFolders).entries.count("to-dir"));
+    EXPECT_TRUE(Read(dir.Root(), enumflags::kNonFolders).entries.count("to-dir"));
 }
 
 TEST(DirectoryReader, FolderThatCannotBeReadReportsWhy)
 {
-    TestDir dir;
-    EXPECT_EQ(Read(dir / "missing", kAll).result.error, ENOENT);
+    TempTree dir;
+    EXPECT_EQ(Read(dir.Path("missing"), kAll).result.error, ENOENT);
     const Listing file = Read(dir.MakeFile("plain"), kAll);
     EXPECT_FALSE(file.result.opened);
     EXPECT_EQ(file.result.error, ENOTDIR);
     EXPECT_EQ(file.calls, 0);
 
-    const std::string closed = dir.MakeDir("closed", 0);
+    const std::string closed = dir.MakeDir("closed");
+    test::SetMode(closed, 0);
     const int code = test::WithoutPermissionOverride([&] {
         const Listing listing = Read(closed, kAll);
         return listing.result.opened ? 1 : listing.result.error == EACCES ? 0 : 2;
@@ -159,19 +155,19 @@ TEST(DirectoryReader, FolderThatCannotBeReadReportsWhy)
 
 TEST(DirectoryReader, EntriesThatCannotBeExaminedAreLeftOutAndReported)
 {
-    TestDir dir;
+    TempTree dir;
     const std::string listOnly = dir.MakeDir("list-only");
     dir.MakeFile("list-only/one");
     dir.MakeFile("list-only/two");
-    dir.MakeFile("no-access-file"); // mode 0 on a child hides nothing: it can still be examined
-    ASSERT_EQ(chmod((dir / "no-access-file").c_str(), 0), 0);
-    ASSERT_EQ(chmod(listOnly.c_str(), 0444), 0);
+    // mode 0 on a child hides nothing: it can still be examined
+    test::SetMode(dir.MakeFile("no-access-file"), 0);
+    test::SetMode(listOnly, 0444);
 
     const int code = test::WithoutPermissionOverride([&] {
         const Listing names = Read(listOnly, kAll);
         if (!names.result.opened || !names.result.someFailed || names.calls != 0)
             return 1;
-        const Listing outer = Read(dir.Path(), kAll);
+        const Listing outer = Read(dir.Root(), kAll);
         if (!outer.result.opened || outer.result.someFailed || !outer.entries.count("no-access-file"))
             return 2;
         return 0;
@@ -183,12 +179,12 @@ TEST(DirectoryReader, EntriesThatCannotBeExaminedAreLeftOutAndReported)
 
 TEST(DirectoryReader, CancelStopsTheRead)
 {
-    TestDir dir;
+    TempTree dir;
     for (int i = 0; i < 10; ++i)
         dir.MakeFile("f" + std::to_string(i));
     std::atomic<bool> cancel{false};
     int calls = 0;
-    const DirectoryReadResult result = ReadDirectory(dir.Path(), kAll, &cancel, [&](FindData&&) {
+    const DirectoryReadResult result = ReadDirectory(dir.Root(), kAll, &cancel, [&](FindData&&) {
         if (++calls == 3)
             cancel = true;
     });
@@ -198,17 +194,17 @@ TEST(DirectoryReader, CancelStopsTheRead)
 
 TEST(DirectoryReader, StatEntryExaminesOnePath)
 {
-    TestDir dir;
+    TempTree dir;
     dir.MakeDir("sub");
     const std::string file = dir.MakeFile("sub/name with blank", "abc");
     FindData find;
     ASSERT_TRUE(StatEntry(file, find));
     EXPECT_EQ(find.name, "name with blank");
     EXPECT_EQ(find.size, 3u);
-    ASSERT_TRUE(StatEntry(dir / "sub/", find));
+    ASSERT_TRUE(StatEntry(dir.Path("sub/"), find));
     EXPECT_EQ(find.name, "sub");
     EXPECT_TRUE(find.isDirectory);
-    EXPECT_FALSE(StatEntry(dir / "gone", find));
+    EXPECT_FALSE(StatEntry(dir.Path("gone"), find));
     EXPECT_EQ(find.name, "sub"); // untouched by a failed look-up
 }
 

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <functional>
+#include <linux/capability.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace bivora::test {
+
+// Sets a file's length without writing its bytes (a sparse file when it grows).
+inline void SetFileSize(const std::string& path, off_t length)
+{
+    ASSERT_EQ(::truncate(path.c_str(), length), 0) << path << ": " << errno;
+}
+
+// Sets the modified and accessed times of an entry (a link itself, not its target).
+inline void SetTimes(const std::string& path, std::int64_t modifiedSeconds, std::int64_t accessedSeconds)
+{
+    const timespec times[2] = {{accessedSeconds, 250}, {modifiedSeconds, 500}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path << ": " << errno;
+}
+
+inline void AppendBytes(const std::string& path, std::size_t count)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << path << ": " << errno;
+    const std::string bytes(count, 'x');
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(count));
+    ::close(fd);
+}
+
+inline void SetMode(const std::string& path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path << ": " << errno;
+}
+
+// Runs check in a child process that has lost root's permission override, so that mode
+// bits count as they would for a user (the suite may run as root). Returns check's
+// result (0..125), or -1 when the child could not be set up.
+inline int WithoutPermissionOverride(const std::function<int()>& check)
+{
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        if (syscall(SYS_capget, &header, data) != 0)
+            _exit(126);
+        constexpr unsigned overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+        data[0].effective &= ~overrides;
+        if (syscall(SYS_capset, &header, data) != 0)
+            _exit(126);
+        _exit(check());
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) >= 126)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace bivora::test
