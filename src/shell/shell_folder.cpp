@@ -201,8 +201,8 @@ int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& li
         }
         if (!read.opened)
             someFailed = true;
-        // Every entry the file-time pass matches moves to the front in listing order,
-        // so the entries end up reversed, ahead of the virtual items.
+        // The "Unsorted" order panes show: the entries last listed first, ahead of the
+        // virtual items.
         std::reverse(list.begin() + static_cast<std::ptrdiff_t>(start), list.end());
     }
 

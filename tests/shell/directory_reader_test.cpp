@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <sys/stat.h>
 
@@ -64,73 +65,57 @@ TEST(DirectoryReader, FlagsChooseFoldersOtherEntriesAndHiddenNames)
     EXPECT_TRUE(files.entries.count("a.tar.gz"));
 }
 
-TEST(DirectoryReader, TimesAndWholeSizes)
+TEST(DirectoryReader, TimesComeWithTheEntry)
 {
     TempTree dir;
     const std::string file = dir.MakeFile("f", "x");
     test::SetTimes(file, 1'000'000'000, 1'100'000'000);
-    test::SetFileSize(dir.MakeFile("big"), 5'000'000'000);
 
     const Listing listing = Read(dir.Root(), kAll);
     const FindData& f = listing.entries.at("f");
     EXPECT_EQ(f.modified, 1'000'000'000'000'000'500);
     EXPECT_EQ(f.accessed, 1'100'000'000'000'000'250);
     EXPECT_NE(f.created, 0);
-    EXPECT_EQ(listing.entries.at("big").size, 5'000'000'000u);
 }
 
-TEST(DirectoryReader, NamesAreKeptByteForByte)
-{
-    TempTree dir;
-    const std::string names[] = {
-        "with blank", "line\nbreak", std::string(255, 'n'), "bad\xff\xfe-utf8", "a.txt", "A.txt",
-    };
-    for (const std::string& name : names)
-        dir.MakeFile(name, name);
-
-    const Listing listing = Read(dir.Root(), kAll);
-    ASSERT_EQ(listing.entries.size(), std::size(names));
-    for (const std::string& name : names) {
-        ASSERT_TRUE(listing.entries.count(name)) << name;
-        EXPECT_EQ(listing.entries.at(name).size, name.size());
-    }
-}
-
-TEST(DirectoryReader, LinksReportTheirTargetOrThemselves)
+TEST(DirectoryReader, ALinkToADirectoryIsNoFolderAndLoopsDoNotHang)
 {
     TempTree dir;
     dir.MakeDir("target");
-    dir.MakeFile("target.txt", "123456");
     dir.MakeLink("to-dir", "target");
-    dir.MakeLink("to-file", "target.txt");
-    dir.MakeLink("dangling", "nowhere");
     dir.MakeLink("loop-a", "loop-b");
     dir.MakeLink("loop-b", "loop-a");
 
-    const Listing listing = Read(dir.Root(), kAll);
-    ASSERT_TRUE(listing.result.opened);
-    EXPECT_FALSE(listing.result.someFailed);
-    ASSERT_EQ(listing.entries.size(), 7u);
+    const Listing all = Read(dir.Root(), kAll);
+    EXPECT_FALSE(all.result.someFailed);
+    ASSERT_EQ(all.entries.size(), 4u);
+    EXPECT_TRUE(all.entries.at("to-dir").isLink);
+    EXPECT_TRUE(all.entries.at("to-dir").isDirectory);
+    EXPECT_TRUE(all.entries.at("loop-a").isLink);
+    EXPECT_FALSE(all.entries.at("loop-a").isDirectory);
 
-    const FindData& toDir = listing.entries.at("to-dir");
-    EXPECT_TRUE(toDir.isLink);
-    EXPECT_TRUE(toDir.isDirectory);
-    const FindData& toFile = listing.entries.at("to-file");
-    EXPECT_TRUE(toFile.isLink);
-    EXPECT_FALSE(toFile.isDirectory);
-    EXPECT_EQ(toFile.size, 6u);
-    // A dangling link is an ordinary entry of the size of its own text.
-    const FindData& dangling = listing.entries.at("dangling");
-    EXPECT_TRUE(dangling.isLink);
-    EXPECT_FALSE(dangling.isDirectory);
-    EXPECT_EQ(dangling.size, std::string("nowhere").size());
-    EXPECT_TRUE(listing.entries.at("loop-a").isLink);
-
-    // A link to a directory is a shortcut: it comes with the other entries, not the folders.
+    // A shortcut comes with the other entries, not with the folders.
     const Listing folders = Read(dir.Root(), enumflags::kFolders);
     EXPECT_EQ(folders.entries.size(), 1u);
     EXPECT_TRUE(folders.entries.count("target"));
     EXPECT_TRUE(Read(dir.Root(), enumflags::kNonFolders).entries.count("to-dir"));
+}
+
+TEST(DirectoryReader, FolderVanishingWhileReadEndsQuietly)
+{
+    TempTree tree;
+    const std::string dir = tree.MakeDir("going");
+    // More entries than one batch of the kernel's listing holds.
+    for (int i = 0; i < 1500; ++i)
+        tree.MakeFile("going/entry-with-a-longer-name-" + std::to_string(i));
+    int calls = 0;
+    const DirectoryReadResult result = ReadDirectory(dir, kAll, nullptr, [&](FindData&&) {
+        if (++calls == 1)
+            std::filesystem::remove_all(dir);
+    });
+    EXPECT_TRUE(result.opened);
+    EXPECT_FALSE(result.someFailed);
+    EXPECT_LT(calls, 1500);
 }
 
 TEST(DirectoryReader, FolderThatCannotBeReadReportsWhy)

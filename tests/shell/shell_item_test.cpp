@@ -46,6 +46,7 @@ TEST_F(ShellItemTest, LinksAreShortcutsThatMayLeadToAFolder)
         EXPECT_EQ(item->AbsoluteId(true), item->AbsoluteId(false)) << name;
     }
     EXPECT_EQ(folder.FindItemByName("to-file")->size, 6u);
+    EXPECT_EQ(folder.FindItemByName("dangling")->size, std::string("nowhere").size()); // the link's own
 }
 
 TEST_F(ShellItemTest, LinkTargetIsResolvedOnce)
