@@ -1,0 +1,25 @@
+#include "shell/volume_info.h"
+
+#include "temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/statvfs.h>
+
+namespace bivora {
+namespace {
+
+TEST(FreeSpace, AnswersForAFolderAndFailsForNothing)
+{
+    test::TempTree tree;
+    const auto free = FreeSpace(tree.Root());
+    ASSERT_TRUE(free);
+    struct statvfs info {};
+    ASSERT_EQ(::statvfs(tree.Root().c_str(), &info), 0);
+    // The volume's size bounds what is free.
+    EXPECT_LE(*free, static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize);
+    EXPECT_FALSE(FreeSpace(tree.Path("no/such/folder")));
+}
+
+} // namespace
+} // namespace bivora
