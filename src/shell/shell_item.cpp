@@ -1,5 +1,6 @@
 #include "shell/shell_item.h"
 
+#include "base/path_text.h"
 #include "base/text_forms.h"
 #include "shell/directory_reader.h"
 #include "shell/shell_folder.h"
@@ -7,21 +8,6 @@
 #include <ctime>
 
 namespace bivora {
-
-namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path = folder;
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += name;
-    return path;
-}
-
-} // namespace
 
 ShellItem::ShellItem(ShellFolder* folder, ItemId id) : m_folder(folder), m_id(std::move(id)) {}
 
@@ -103,7 +89,7 @@ std::string ShellItem::FullPath() const
     // Only directory entries live under the folder's path; the Desktop's virtual
     // children (Home, Documents) have paths of their own.
     if (m_folder->IsFileSystem() && m_id.kind == ItemId::Kind::Entry)
-        return JoinPath(m_folder->Path(), m_name);
+        return PathJoin(m_folder->Path(), m_name);
     return m_folder->Namespace().ParsingName(AbsoluteId(false)).value_or(std::string());
 }
 
