@@ -1,6 +1,7 @@
 #include "ui/app/startup.h"
 
 #include "base/registry_keys.h"
+#include "shell/shell_namespace.h"
 #include "ui/app/close_on_signals.h"
 #include "ui/app/file_version.h"
 #include "ui/app/main_window.h"
@@ -20,8 +21,10 @@ std::unique_ptr<BivoraApp> Startup(const std::vector<std::string>& arguments, En
 {
     CommandLine commandLine = ParseCommandLine(arguments, registry::kApplicationKey);
     std::unique_ptr<SettingsStore> store = openStore(env, commandLine.applicationKey);
+    auto shellNamespace = std::make_unique<ShellNamespace>(env);
     auto app = std::make_unique<BivoraApp>(std::move(store), std::move(env), std::move(commandLine));
     app->LoadSettings();
+    app->AttachNamespace(std::move(shellNamespace));
     return app;
 }
 

@@ -4,6 +4,7 @@
 #include "ui/app/bivora_app.h"
 #include "ui/app/file_version.h"
 #include "ui/app/startup.h"
+#include "shell/shell_namespace.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,7 +40,10 @@ TEST(Startup, ReadsGeneralSettingsAndTheActivePane)
         store.WriteInt(section::kGeneralSettings, value::kHistoryItems, 51);
         store.WriteInt(section::kGeneralSettings, value::kFileDateUzed, 2);
         store.WriteInt(section::kMainFrameSettings, value::kLeftPaneActive, 0);
+        store.WriteInt(section::kGeneralSettings, value::kShowHiddenFiles, 0);
     }));
+    ASSERT_NE(app->Namespace(), nullptr);
+    EXPECT_FALSE(app->Namespace()->ShowHiddenFiles());
     EXPECT_EQ(factory.key, "Bivora");
     EXPECT_EQ(app->Settings().historyItems, 15);
     EXPECT_EQ(app->Settings().fileDateUzed, 2);
