@@ -83,6 +83,14 @@ public:
         return style->subElementRect(QStyle::SE_ItemViewItemText, &option, option.widget);
     }
 
+    // A valid size is every item's size, so that items fill their grid cells.
+    void SetItemSize(QSize size) { m_itemSize = size; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return m_itemSize.isValid() ? m_itemSize : QStyledItemDelegate::sizeHint(option, index);
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
@@ -96,6 +104,7 @@ protected:
 
 private:
     bool m_columnAlignment;
+    QSize m_itemSize;
 };
 
 } // namespace
@@ -109,6 +118,13 @@ public:
         , m_delegate(new ColumnDelegate(false, this))
     {
         setItemDelegate(m_delegate);
+    }
+
+    // Lays the items out on a grid of cells of that size.
+    void SetCellSize(QSize size)
+    {
+        m_delegate->SetItemSize(size);
+        setGridSize(size);
     }
 
     // Only without the keyboard focus: the label of the focused row, narrowed to
@@ -451,7 +467,7 @@ void SortListCtrl::ApplyViewStyle()
         m_iconView->setIconSize(QSize(kLargeIconSize, kLargeIconSize));
         m_iconView->setWordWrap(true);
         const int width = std::max(metrics.averageCharWidth() * 12, kLargeIconSize + 40);
-        m_iconView->setGridSize(QSize(width, kLargeIconSize + 8 + metrics.height() * 2));
+        m_iconView->SetCellSize(QSize(width, kLargeIconSize + 8 + metrics.height() * 2));
         break;
     }
     case cmd::kSmallIcons:
@@ -460,8 +476,8 @@ void SortListCtrl::ApplyViewStyle()
         m_iconView->setFlow(m_viewStyle == cmd::kSmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
         m_iconView->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
         m_iconView->setWordWrap(false);
-        const int width = metrics.averageCharWidth() * 24 + kSmallIconSize + 8;
-        m_iconView->setGridSize(QSize(width, std::max(kSmallIconSize, metrics.height()) + 4));
+        const int width = metrics.averageCharWidth() * 28 + kSmallIconSize + 8;
+        m_iconView->SetCellSize(QSize(width, std::max(kSmallIconSize, metrics.height()) + 4));
         break;
     }
     default:
