@@ -1,4 +1,5 @@
 #include "byte_temp_dir.h"
+#include "recording_launcher.h"
 #include "ui/platform/detached_start.h"
 #include "ui/platform/execute_item.h"
 
@@ -17,31 +18,7 @@
 namespace bivora {
 namespace {
 
-// Records what would have started; answers with the configured results.
-class RecordingLauncher : public Launcher {
-public:
-    struct Start {
-        QString program;
-        QStringList arguments;
-        QString workingDirectory;
-    };
-    bool OpenWithDefault(const QString& path) override
-    {
-        opened << path;
-        openThread = QThread::currentThread();
-        return openResult;
-    }
-    bool StartDetached(const QString& program, const QStringList& arguments, const QString& workingDirectory) override
-    {
-        starts.push_back({program, arguments, workingDirectory});
-        return startResult;
-    }
-    QStringList opened;
-    std::vector<Start> starts;
-    QThread* openThread = nullptr;
-    bool openResult = true;
-    bool startResult = true;
-};
+using test::RecordingLauncher;
 
 class ExecuteItemTest : public ::testing::Test {
 protected:
