@@ -32,20 +32,22 @@ bool ScriptedPrompts::AskYesNo(QWidget*, const QString& text, Icon icon)
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& title, const QString&, const QString&)
 {
     m_log.push_back({Kind::OpenFile, title});
-    if (m_files.empty())
-        return std::nullopt;
-    auto answer = m_files.front();
-    m_files.pop_front();
+    std::optional<QString> answer;
+    if (!m_files.empty()) {
+        answer = std::move(m_files.front());
+        m_files.pop_front();
+    }
     return answer;
 }
 
 std::optional<QString> ScriptedPrompts::BrowseFolder(QWidget*, const QString& title, const QString&)
 {
     m_log.push_back({Kind::BrowseFolder, title});
-    if (m_folders.empty())
-        return std::nullopt;
-    auto answer = m_folders.front();
-    m_folders.pop_front();
+    std::optional<QString> answer;
+    if (!m_folders.empty()) {
+        answer = std::move(m_folders.front());
+        m_folders.pop_front();
+    }
     return answer;
 }
 

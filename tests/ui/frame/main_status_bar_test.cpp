@@ -28,7 +28,7 @@ protected:
         window.resize(700, 300);
         bar->SetBeep([this] { ++beeps; });
         window.show();
-        QTest::qWaitForWindowExposed(&window);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
     // Waits until the message pane shows "Ready" again; the time it took in ms, or -1.

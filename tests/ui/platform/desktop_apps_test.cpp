@@ -1,6 +1,6 @@
 #include "byte_temp_dir.h"
 #include "qt_printers.h"
-#include "recording_launcher.h"
+#include "thread_recording_launcher.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/detached_start.h"
 
@@ -205,7 +205,7 @@ TEST(ExpandExecTest, FieldCodesAndQuoting)
 
 TEST(LaunchApplicationTest, StartsDetachedInTheFilesFolderOrInATerminal)
 {
-    test::RecordingLauncher launcher;
+    test::ThreadRecordingLauncher launcher;
     DesktopEntry entry = Entry("app %f");
     ASSERT_TRUE(LaunchApplication(entry, {"/docs/a b.txt", "/docs/c.txt"}, launcher));
     ASSERT_EQ(launcher.starts.size(), 2u);
@@ -230,7 +230,7 @@ TEST(LaunchApplicationTest, StartsDetachedInTheFilesFolderOrInATerminal)
 
 TEST(LaunchApplicationTest, NameThatIsNotUtf8KeepsItsBytes)
 {
-    test::RecordingLauncher launcher;
+    test::ThreadRecordingLauncher launcher;
     const std::string file = "/d/\xff\xfe.txt";
     ASSERT_TRUE(LaunchApplication(Entry("app %F"), {file}, launcher));
     ASSERT_EQ(launcher.starts.size(), 1u);

@@ -1,6 +1,6 @@
 #include "byte_temp_dir.h"
 #include "qt_printers.h"
-#include "recording_launcher.h"
+#include "thread_recording_launcher.h"
 #include "ui/platform/detached_start.h"
 #include "ui/platform/execute_item.h"
 
@@ -19,7 +19,7 @@
 namespace bivora {
 namespace {
 
-using test::RecordingLauncher;
+using test::ThreadRecordingLauncher;
 
 class ExecuteItemTest : public ::testing::Test {
 protected:
@@ -29,7 +29,7 @@ protected:
         return m_dir.MakeFile(name, content, mode);
     }
     test::ByteTempDir m_dir;
-    RecordingLauncher m_launcher;
+    ThreadRecordingLauncher m_launcher;
 };
 
 TEST_F(ExecuteItemTest, ExecutableNeedsTheXBitAndAnElfHeaderOrAScriptLine)
@@ -122,7 +122,7 @@ TEST(DetachedStartTest, ScriptHandsTheExactBytesToTheProgram)
     test::ByteTempDir dir;
     const std::string folder = dir.MakeDir("w\xff rk");
     const std::string odd = "a\xff\xfe b'\"$x`\\%d\n";
-    RecordingLauncher launcher;
+    ThreadRecordingLauncher launcher;
     ASSERT_TRUE(StartDetachedBytes(launcher, "touch", {odd, "plain"}, folder));
     ASSERT_EQ(launcher.starts.size(), 1u);
     const auto& start = launcher.starts[0];
@@ -135,7 +135,7 @@ TEST(DetachedStartTest, ScriptHandsTheExactBytesToTheProgram)
 
 TEST(DetachedStartTest, Utf8NamesGoStraightToTheLauncher)
 {
-    RecordingLauncher launcher;
+    ThreadRecordingLauncher launcher;
     ASSERT_TRUE(StartDetachedBytes(launcher, "app", {"caf\xc3\xa9 \"x\"", "--flag"}, "/tmp"));
     ASSERT_EQ(launcher.starts.size(), 1u);
     EXPECT_EQ(launcher.starts[0].program, QStringLiteral("app"));

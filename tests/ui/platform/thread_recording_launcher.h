@@ -9,8 +9,9 @@
 
 namespace bivora::test {
 
-// Records what would have started and answers with the configured results.
-class RecordingLauncher : public Launcher {
+// Records what would have started, on which thread it was opened, and answers with
+// separate configured results for opening and starting.
+class ThreadRecordingLauncher : public Launcher {
 public:
     struct Start {
         QString program;
