@@ -3,7 +3,7 @@
 #include "base/registry_keys.h"
 #include "base/window_rect.h"
 #include "ui/app/bivora_app.h"
-#include "ui/app/window_placement.h"
+#include "ui/platform/window_placement.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,5 +1,8 @@
 #include "ui/frame/main_frame.h"
 
+#include "base/window_rect.h"
+#include "ui/platform/window_placement.h"
+
 #include "base/settings_store.h"
 #include "ui/frame/command_actions.h"
 #include "ui/frame/command_ids.h"
@@ -24,49 +27,6 @@ namespace bivora {
 namespace {
 
 constexpr const char* kBarStateValue = "BarState";
-
-// The stored window rectangle, left, top, right, bottom. To be replaced by the
-// shared window-rectangle reader once it is in the tree.
-struct StoredRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-std::optional<StoredRect> ReadStoredRect(const SettingsStore& store)
-{
-    const auto text = store.ReadString(MainFrame::kSection, "szWindowRect");
-    if (!text)
-        return std::nullopt;
-    int values[4] = {};
-    std::string_view rest = *text;
-    for (int i = 0; i < 4; ++i) {
-        while (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), values[i]);
-        if (error != std::errc())
-            return std::nullopt;
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        while (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        if (i < 3) {
-            if (rest.empty() || rest.front() != ',')
-                return std::nullopt;
-            rest.remove_prefix(1);
-        }
-    }
-    if (!rest.empty() || values[3] == 0) // a bottom of 0 is the default rectangle
-        return std::nullopt;
-    return StoredRect{values[0], values[1], values[2], values[3]};
-}
-
-void WriteStoredRect(SettingsStore& store, const QRect& rect)
-{
-    const QString text = QStringLiteral("%1,%2,%3,%4")
-                             .arg(rect.left())
-                             .arg(rect.top())
-                             .arg(rect.left() + rect.width())
-                             .arg(rect.top() + rect.height());
-    store.WriteString(MainFrame::kSection, "szWindowRect", text.toStdString());
-}
 
 bool IsViewStyle(int id)
 {
@@ -96,8 +56,8 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     setObjectName(QStringLiteral("MainFrame"));
 
     // The window's rectangle; without a stored one the window system places it.
-    if (const auto rect = ReadStoredRect(m_store))
-        setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    if (const WindowRect rect = ReadWindowRect(m_store, kSection); !IsDefaultWindowRect(rect))
+        ApplyWindowRect(*this, rect);
 
     m_actions = new CommandActions(*this, m_router);
     m_actions->BuildMenus(*menuBar());
@@ -439,8 +399,7 @@ void MainFrame::closeEvent(QCloseEvent* event)
 
 void MainFrame::SaveSettings()
 {
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    WriteStoredRect(m_store, normal);
+    WriteWindowRect(m_store, kSection, NormalWindowRect(*this));
     m_store.WriteInt(kSection, "nToolbarsVersion", 1);
     const QByteArray state = saveState();
     m_store.WriteBinary(kSection, kBarStateValue, ByteBlock(state.begin(), state.end()));

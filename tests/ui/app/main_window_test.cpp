@@ -3,7 +3,7 @@
 #include "base/registry_keys.h"
 #include "ui/app/close_on_signals.h"
 #include "ui/app/main_window.h"
-#include "ui/app/window_placement.h"
+#include "ui/platform/window_placement.h"
 
 #include <QFile>
 #include <QGuiApplication>
