@@ -1,0 +1,97 @@
+#include "base/settings_store.h"
+#include "shell/shell_namespace.h"
+#include "ui/app/about_dlg.h"
+#include "ui/app/app_commands.h"
+#include "ui/app/bivora_app.h"
+#include "ui/app/file_version.h"
+#include "ui/app/general_page.h"
+#include "ui/frame/command_ids.h"
+#include "../test_services.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace bivora {
+namespace {
+
+using test::ScriptedPrompts;
+using Kind = ScriptedPrompts::Kind;
+
+struct AppFixture : ::testing::Test {
+    BivoraApp app{std::make_unique<MemorySettingsStore>(), Environment{}, CommandLine{"Bivora", {}, {}}};
+    ScriptedPrompts prompts;
+};
+
+using AppCommandsTest = AppFixture;
+
+TEST_F(AppCommandsTest, ClaimsOptionsAndAboutButLeavesTheHelpFilesDisabled)
+{
+    AppCommands commands(app, prompts, {});
+    for (int id : {cmd::kOptions, cmd::kAbout}) {
+        CommandState state;
+        state.enabled = false;
+        EXPECT_TRUE(commands.OnUpdateCommand(id, state)) << id;
+        EXPECT_TRUE(state.enabled) << id;
+    }
+    for (int id = cmd::kHelpFeatures; id <= cmd::kHelpLicence; ++id) {
+        CommandState state;
+        EXPECT_FALSE(commands.OnUpdateCommand(id, state)) << id;
+        EXPECT_FALSE(commands.OnCommand(id)) << id;
+    }
+    EXPECT_FALSE(commands.OnCommand(cmd::kView));
+    EXPECT_TRUE(prompts.Log().empty());
+}
+
+TEST_F(AppCommandsTest, OptionsCommandEditsTheApplicationsSettingsAndTellsTheNamespaceBeforeTheReRead)
+{
+    app.AttachNamespace(std::make_unique<ShellNamespace>(Environment{}));
+    ASSERT_TRUE(app.Namespace()->ShowHiddenFiles());
+    std::vector<bool> hiddenAtReRead;
+    OptionsReactions reactions;
+    reactions.reReadPanes = [&] { hiddenAtReRead.push_back(app.Namespace()->ShowHiddenFiles()); };
+    AppCommands commands(app, prompts, reactions);
+
+    prompts.AnswerDialog([](QDialog& sheet) {
+        sheet.findChild<QCheckBox*>(GeneralPage::ControlName(GeneralPage::kShowHiddenFiles))->click();
+        sheet.accept();
+        return sheet.result();
+    });
+    EXPECT_TRUE(commands.OnCommand(cmd::kOptions));
+    EXPECT_EQ(prompts.Texts(Kind::Dialog), QStringList{"Program Options"});
+    EXPECT_FALSE(app.Settings().showHiddenFiles);
+    EXPECT_EQ(hiddenAtReRead, std::vector<bool>{false});
+
+    // Cancelled, the sheet leaves the setting and the panes alone.
+    prompts.AnswerDialog([](QDialog& sheet) {
+        sheet.findChild<QCheckBox*>(GeneralPage::ControlName(GeneralPage::kShowHiddenFiles))->click();
+        sheet.reject();
+        return sheet.result();
+    });
+    EXPECT_TRUE(commands.OnCommand(cmd::kOptions));
+    EXPECT_FALSE(app.Settings().showHiddenFiles);
+    EXPECT_EQ(hiddenAtReRead.size(), 1u);
+}
+
+TEST_F(AppCommandsTest, AboutShowsTheBuildVersionAndABoldClosingNote)
+{
+    AppCommands commands(app, prompts, {});
+    QString version;
+    int noteWeight = 0;
+    prompts.AnswerDialog([&](QDialog& dialog) {
+        auto& about = dynamic_cast<AboutDlg&>(dialog);
+        version = about.VersionLine().text();
+        noteWeight = about.ClosingNote().font().weight();
+        EXPECT_FALSE(about.ClosingNote().text().isEmpty());
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(commands.OnCommand(cmd::kAbout));
+    EXPECT_EQ(prompts.Texts(Kind::Dialog), QStringList{"About Bivora"});
+    EXPECT_EQ(version, "Product Build: " + QString::fromStdString(GetFileVersionString()));
+    EXPECT_FALSE(version.contains("[unknown]")); // the build sets a version
+    EXPECT_EQ(noteWeight, 700);
+}
+
+} // namespace
+} // namespace bivora
