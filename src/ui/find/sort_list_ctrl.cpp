@@ -1,0 +1,660 @@
+#include "ui/find/sort_list_ctrl.h"
+
+#include "base/settings_store.h"
+#include "ui/find/sortable_row_model.h"
+#include "ui/frame/command_ids.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QPainter>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace bivora {
+
+namespace {
+
+constexpr int kDefaultSortKey = cmd::kSortByType;
+constexpr int kDefaultViewStyle = cmd::kList;
+constexpr std::int64_t kTypeAheadPauseMs = 1000;
+constexpr int kMinColumnWidth = 10;
+constexpr int kSmallIconSize = 16;
+constexpr int kLargeIconSize = 32;
+
+bool IsSortKey(int id) { return id >= cmd::kUnsorted && id <= cmd::kSortByFolder; }
+bool IsViewStyle(int id) { return id >= cmd::kSmallIcons && id <= cmd::kDetails; }
+
+std::vector<std::string> SplitAtCommas(const std::string& text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            return parts;
+        start = comma + 1;
+    }
+}
+
+std::int64_t MonotonicMs()
+{
+    static const QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
+
+void DrawDottedRect(QWidget* viewport, const QRect& rect)
+{
+    QPainter painter(viewport);
+    QPen pen(viewport->palette().color(QPalette::Text), 0, Qt::DotLine);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
+
+// Cells without an alignment of their own follow their column's alignment; the
+// label rectangle of a row is asked of the same style the row is painted with.
+class ColumnDelegate : public QStyledItemDelegate {
+public:
+    ColumnDelegate(bool columnAlignment, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , m_columnAlignment(columnAlignment)
+    {
+    }
+
+    QRect TextRect(QStyleOptionViewItem option, const QModelIndex& index) const
+    {
+        initStyleOption(&option, index);
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        return style->subElementRect(QStyle::SE_ItemViewItemText, &option, option.widget);
+    }
+
+    // A valid size is every item's size, so that items fill their grid cells.
+    void SetItemSize(QSize size) { m_itemSize = size; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return m_itemSize.isValid() ? m_itemSize : QStyledItemDelegate::sizeHint(option, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_columnAlignment && !index.data(Qt::TextAlignmentRole).isValid()) {
+            const QVariant align = index.model()->headerData(index.column(), Qt::Horizontal, Qt::TextAlignmentRole);
+            if (align.isValid())
+                option->displayAlignment = Qt::Alignment(align.toInt()) | Qt::AlignVCenter;
+        }
+    }
+
+private:
+    bool m_columnAlignment;
+    QSize m_itemSize;
+};
+
+} // namespace
+
+// The view of the small-icon, large-icon and list styles.
+class SortListIconView : public QListView {
+public:
+    explicit SortListIconView(SortListCtrl& ctrl)
+        : QListView(&ctrl)
+        , m_ctrl(ctrl)
+        , m_delegate(new ColumnDelegate(false, this))
+    {
+        setItemDelegate(m_delegate);
+    }
+
+    // Lays the items out on a grid of cells of that size.
+    void SetCellSize(QSize size)
+    {
+        m_delegate->SetItemSize(size);
+        setGridSize(size);
+    }
+
+    // Only without the keyboard focus: the label of the focused row, narrowed to
+    // its text plus 3 pixels.
+    QRect FocusRect() const
+    {
+        const QModelIndex current = currentIndex();
+        if (!current.isValid() || hasFocus() || viewport()->hasFocus())
+            return {};
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.rect = visualRect(current);
+        if (option.rect.isEmpty())
+            return {};
+        QRect label = m_delegate->TextRect(option, current);
+        const int textWidth = option.fontMetrics.horizontalAdvance(current.data(Qt::DisplayRole).toString()) + 3;
+        if (textWidth < label.width()) {
+            if (viewMode() == QListView::IconMode)
+                label = QRect(label.center().x() - textWidth / 2, label.top(), textWidth, label.height());
+            else
+                label.setWidth(textWidth);
+        }
+        return label;
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QListView::paintEvent(event);
+        const QRect rect = FocusRect();
+        if (!rect.isEmpty())
+            DrawDottedRect(viewport(), rect);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_ctrl.HandleKey(*event))
+            return;
+        QListView::keyPressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QListView::mouseDoubleClickEvent(event);
+        Q_EMIT m_ctrl.RowDoubleClicked(indexAt(event->position().toPoint()).row());
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
+        event->accept();
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QListView::focusInEvent(event);
+        Q_EMIT m_ctrl.FocusEntered();
+    }
+
+private:
+    SortListCtrl& m_ctrl;
+    ColumnDelegate* m_delegate;
+};
+
+// The view of the details style.
+class SortListDetailsView : public QTreeView {
+public:
+    explicit SortListDetailsView(SortListCtrl& ctrl)
+        : QTreeView(&ctrl)
+        , m_ctrl(ctrl)
+    {
+        setItemDelegate(new ColumnDelegate(true, this));
+    }
+
+    // With or without the keyboard focus: from the right edge of the focused row's
+    // label (its first column) to the right edge of the row, unless the row lies
+    // above the first visible one.
+    QRect FocusRect() const
+    {
+        const QModelIndex current = currentIndex();
+        if (!current.isValid())
+            return {};
+        const QRect label = visualRect(current.siblingAtColumn(0));
+        if (label.isEmpty() || label.top() < 0)
+            return {};
+        const QHeaderView* head = header();
+        int right = label.right() + 1;
+        for (int logical = 0; logical < head->count(); ++logical) {
+            if (!head->isSectionHidden(logical))
+                right = std::max(right, head->sectionViewportPosition(logical) + head->sectionSize(logical));
+        }
+        return QRect(QPoint(label.right() + 1, label.top()), QPoint(right - 1, label.bottom()));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTreeView::paintEvent(event);
+        const QRect rect = FocusRect();
+        if (!rect.isEmpty())
+            DrawDottedRect(viewport(), rect);
+    }
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
+    {
+        QTreeView::currentChanged(current, previous);
+        // the rectangle spans columns the view itself does not repaint for a new current cell
+        UpdateRow(previous);
+        UpdateRow(current);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_ctrl.HandleKey(*event))
+            return;
+        QTreeView::keyPressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QTreeView::mouseDoubleClickEvent(event);
+        Q_EMIT m_ctrl.RowDoubleClicked(indexAt(event->position().toPoint()).row());
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
+        event->accept();
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QTreeView::focusInEvent(event);
+        Q_EMIT m_ctrl.FocusEntered();
+    }
+
+private:
+    void UpdateRow(const QModelIndex& index)
+    {
+        if (!index.isValid())
+            return;
+        QRect rect = visualRect(index);
+        if (rect.isEmpty())
+            return;
+        rect.setLeft(0);
+        rect.setRight(viewport()->width());
+        viewport()->update(rect);
+    }
+
+    SortListCtrl& m_ctrl;
+};
+
+SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::function<bool()> saveAllowed,
+                           QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_store(store)
+    , m_saveAllowed(std::move(saveAllowed))
+    , m_viewStyle(kDefaultViewStyle)
+    , m_sortKey(kDefaultSortKey)
+    , m_clock(&MonotonicMs)
+    , m_beep(&QApplication::beep)
+{
+    m_iconView = new SortListIconView(*this);
+    m_detailsView = new SortListDetailsView(*this);
+
+    m_iconView->setModel(&m_model);
+    m_detailsView->setModel(&m_model);
+    // One selection model for both views, so a change of style keeps the selection
+    // and the focused row.
+    QItemSelectionModel* ownIcon = m_iconView->selectionModel();
+    QItemSelectionModel* ownDetails = m_detailsView->selectionModel();
+    m_selection = new QItemSelectionModel(&m_model, this);
+    m_iconView->setSelectionModel(m_selection);
+    m_detailsView->setSelectionModel(m_selection);
+    delete ownIcon;
+    delete ownDetails;
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setContextMenuPolicy(Qt::DefaultContextMenu);
+        view->setFocusPolicy(Qt::StrongFocus);
+    }
+
+    m_iconView->setUniformItemSizes(true);
+    m_iconView->setMovement(QListView::Static);
+    m_iconView->setResizeMode(QListView::Adjust);
+    m_iconView->setTextElideMode(Qt::ElideRight);
+
+    m_detailsView->setRootIsDecorated(false);
+    m_detailsView->setItemsExpandable(false);
+    m_detailsView->setUniformRowHeights(true);
+    m_detailsView->setSortingEnabled(false);
+    m_detailsView->setAllColumnsShowFocus(false);
+    m_detailsView->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
+    QHeaderView* header = m_detailsView->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(kMinColumnWidth);
+    connect(header, &QHeaderView::sectionClicked, this, &SortListCtrl::ColumnClick);
+
+    // The focused row is a row: keep the current index in the first column, which
+    // is the one the icon views show.
+    connect(m_selection, &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (current.isValid() && current.column() != 0)
+            m_selection->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    });
+
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(m_iconView);
+    m_stack->addWidget(m_detailsView);
+    ApplyViewStyle();
+}
+
+SortListCtrl::~SortListCtrl()
+{
+    SaveSettings();
+}
+
+bool SortListCtrl::MakeColumns(const std::vector<QString>& titles, const std::vector<int>& defaultWidths,
+                               const std::vector<Qt::Alignment>& alignments, std::string section)
+{
+    m_section = std::move(section);
+    const std::size_t count = titles.size();
+    if (count == 0 || defaultWidths.size() != count || alignments.size() != count)
+        return false;
+    m_defaultWidths = defaultWidths;
+    m_model.SetColumns(titles, alignments);
+
+    std::vector<int> widths = defaultWidths;
+    if (const std::optional<std::string> stored = m_store.ReadString(m_section, "szColumnWidths")) {
+        const std::vector<std::string> entries = SplitAtCommas(*stored);
+        if (entries.size() == count) {
+            const int screenWidth = screen() ? screen()->size().width() : 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::optional<std::int32_t> width = ParseInt32(entries[i]);
+                if (width && *width >= kMinColumnWidth && (screenWidth <= 0 || *width <= screenWidth))
+                    widths[i] = *width;
+            }
+        }
+    }
+    QHeaderView* header = m_detailsView->header();
+    if (header->count() != static_cast<int>(count))
+        return false;
+    for (std::size_t i = 0; i < count; ++i)
+        header->resizeSection(static_cast<int>(i), widths[i]);
+    return true;
+}
+
+void SortListCtrl::AttachSorting(RowComparison comparison, std::vector<int> columnKeys)
+{
+    m_comparison = std::move(comparison);
+    m_columnKeys = std::move(columnKeys);
+    const int key = m_store.GetInt(m_section, "nSortBy", kDefaultSortKey);
+    m_sortKey = IsSortKey(key) ? key : kDefaultSortKey;
+    m_ascending = m_store.GetInt(m_section, "bSortAscending", 1) != 0;
+}
+
+void SortListCtrl::RestoreViewStyle()
+{
+    const int style = m_store.GetInt(m_section, "nViewStyle", kDefaultViewStyle);
+    SetViewStyle(IsViewStyle(style) ? style : kDefaultViewStyle);
+}
+
+void SortListCtrl::Sort()
+{
+    if (!m_comparison || m_model.rowCount() < 2)
+        return;
+    const std::uint32_t param = MakeSortParam(m_sortKey, m_ascending);
+    m_model.SortRows([this, param](int a, int b) { return m_comparison(a, b, param); });
+}
+
+void SortListCtrl::ColumnClick(int column)
+{
+    if (column < 0 || column >= static_cast<int>(m_columnKeys.size()))
+        return;
+    m_sortKey = m_columnKeys[static_cast<std::size_t>(column)];
+    const int rows = m_model.rowCount();
+    if (rows < 2 || !m_comparison)
+        return;
+    const std::uint32_t param = MakeSortParam(m_sortKey, true);
+    int result = 0;
+    for (int row = 1; row < rows && result == 0; ++row)
+        result = m_comparison(0, row, param);
+    if (result == 0)
+        return;
+    // a column that already runs ascending turns descending; any other order ascending
+    m_ascending = result > 0;
+    Sort();
+}
+
+void SortListCtrl::SetRowState(int row, int mode)
+{
+    if (row < 0 || row >= m_model.rowCount() || mode < -1)
+        return;
+    const QModelIndex index = m_model.index(row, 0);
+    if (mode == -1) {
+        m_selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        return;
+    }
+    if (mode == 1)
+        m_selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    FocusRow(row);
+}
+
+int SortListCtrl::FocusedRow() const
+{
+    const QModelIndex current = m_selection->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void SortListCtrl::SetViewStyle(int id)
+{
+    if (!IsViewStyle(id) || id == m_viewStyle)
+        return;
+    const bool hadFocus = CurrentView()->hasFocus();
+    m_viewStyle = id;
+    ApplyViewStyle();
+    QAbstractItemView* view = CurrentView();
+    if (hadFocus)
+        view->setFocus(Qt::OtherFocusReason);
+    const QModelIndex current = m_selection->currentIndex();
+    if (current.isValid())
+        view->scrollTo(current);
+    Q_EMIT ViewStyleChanged(id);
+}
+
+void SortListCtrl::ApplyViewStyle()
+{
+    if (m_viewStyle == cmd::kDetails) {
+        m_stack->setCurrentWidget(m_detailsView);
+        setFocusProxy(m_detailsView);
+        return;
+    }
+    const QFontMetrics metrics = m_iconView->fontMetrics();
+    // The icon styles lay items out on a fixed grid, so no row's size has to be
+    // measured: a hundred thousand rows lay out as fast as ten.
+    switch (m_viewStyle) {
+    case cmd::kLargeIcons: {
+        m_iconView->setViewMode(QListView::IconMode);
+        m_iconView->setFlow(QListView::LeftToRight);
+        m_iconView->setIconSize(QSize(kLargeIconSize, kLargeIconSize));
+        m_iconView->setWordWrap(true);
+        const int width = std::max(metrics.averageCharWidth() * 12, kLargeIconSize + 40);
+        m_iconView->SetCellSize(QSize(width, kLargeIconSize + 8 + metrics.height() * 2));
+        break;
+    }
+    case cmd::kSmallIcons:
+    case cmd::kList: {
+        m_iconView->setViewMode(QListView::ListMode);
+        m_iconView->setFlow(m_viewStyle == cmd::kSmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
+        m_iconView->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
+        m_iconView->setWordWrap(false);
+        const int width = metrics.averageCharWidth() * 28 + kSmallIconSize + 8;
+        m_iconView->SetCellSize(QSize(width, std::max(kSmallIconSize, metrics.height()) + 4));
+        break;
+    }
+    default:
+        break;
+    }
+    m_iconView->setWrapping(true);
+    m_iconView->setMovement(QListView::Static);
+    m_iconView->setResizeMode(QListView::Adjust);
+    m_stack->setCurrentWidget(m_iconView);
+    setFocusProxy(m_iconView);
+}
+
+QAbstractItemView* SortListCtrl::CurrentView() const
+{
+    if (m_viewStyle == cmd::kDetails)
+        return m_detailsView;
+    return m_iconView;
+}
+
+QListView* SortListCtrl::IconView() const
+{
+    return m_iconView;
+}
+
+QTreeView* SortListCtrl::DetailsView() const
+{
+    return m_detailsView;
+}
+
+QRect SortListCtrl::FocusRectangle() const
+{
+    if (m_viewStyle == cmd::kDetails)
+        return m_detailsView->FocusRect();
+    return m_iconView->FocusRect();
+}
+
+bool SortListCtrl::OnCommand(int id)
+{
+    if (IsSortKey(id)) {
+        m_sortKey = id;
+        if (id != cmd::kUnsorted)
+            Sort();
+        return true;
+    }
+    if (id == cmd::kAscending) {
+        m_ascending = !m_ascending;
+        // the direction is kept for later, but an unsorted list is never sorted
+        if (m_sortKey != cmd::kUnsorted)
+            Sort();
+        return true;
+    }
+    if (IsViewStyle(id)) {
+        SetViewStyle(id);
+        return true;
+    }
+    return false;
+}
+
+bool SortListCtrl::OnUpdateCommand(int id, CommandState& state)
+{
+    if (IsSortKey(id)) {
+        state.enabled = true;
+        state.checked = m_sortKey == id;
+        return true;
+    }
+    if (id == cmd::kAscending) {
+        state.enabled = m_sortKey != cmd::kUnsorted;
+        state.checked = m_ascending;
+        return true;
+    }
+    if (IsViewStyle(id)) {
+        state.enabled = true;
+        state.checked = m_viewStyle == id;
+        return true;
+    }
+    return false;
+}
+
+bool SortListCtrl::HandleKey(QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    if (event.key() == Qt::Key_Insert && mods == Qt::NoModifier) {
+        ToggleAndAdvance();
+        event.accept();
+        return true;
+    }
+    if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z && (mods & Qt::ShiftModifier)
+        && !(mods & Qt::ControlModifier)) {
+        // handled here alone, so the view's own keyboard search never sees the letter
+        TypeAhead(QChar(u'A' + (event.key() - Qt::Key_A)));
+        event.accept();
+        return true;
+    }
+    if (m_keyHandler && m_keyHandler(event)) {
+        event.accept();
+        return true;
+    }
+    return false;
+}
+
+void SortListCtrl::ToggleAndAdvance()
+{
+    const int rows = m_model.rowCount();
+    if (rows == 0)
+        return;
+    const int focused = FocusedRow();
+    if (focused >= 0)
+        m_selection->select(m_model.index(focused, 0), QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    FocusRow(focused < 0 ? 0 : std::min(focused + 1, rows - 1));
+}
+
+void SortListCtrl::TypeAhead(QChar letter)
+{
+    const std::int64_t now = m_clock();
+    if (m_typeAhead.isEmpty() || now - m_typeAheadTime > kTypeAheadPauseMs)
+        m_typeAhead = QStringLiteral(".");
+    m_typeAheadTime = now;
+    m_typeAhead.append(letter);
+
+    const int rows = m_model.rowCount();
+    const int start = FocusedRow() + 1;
+    int hit = -1;
+    for (int row = start; row < rows && hit < 0; ++row) {
+        if (RowText(row).toUpper().contains(m_typeAhead))
+            hit = row;
+    }
+    for (int row = 0; row < std::min(start, rows) && hit < 0; ++row) {
+        if (RowText(row).toUpper().contains(m_typeAhead))
+            hit = row;
+    }
+    if (hit < 0) {
+        if (m_beep)
+            m_beep();
+        return;
+    }
+    SelectOnly(hit);
+}
+
+void SortListCtrl::FocusRow(int row)
+{
+    const QModelIndex index = m_model.index(row, 0);
+    m_selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    CurrentView()->scrollTo(index);
+}
+
+void SortListCtrl::SelectOnly(int row)
+{
+    const QModelIndex index = m_model.index(row, 0);
+    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    CurrentView()->scrollTo(index);
+}
+
+QString SortListCtrl::RowText(int row) const
+{
+    return m_model.data(m_model.index(row, 0), Qt::DisplayRole).toString();
+}
+
+void SortListCtrl::SaveSettings()
+{
+    if (m_section.empty() || !m_saveAllowed || !m_saveAllowed())
+        return;
+    m_store.WriteInt(m_section, "nSortBy", m_sortKey);
+    m_store.WriteInt(m_section, "bSortAscending", m_ascending ? 1 : 0);
+    m_store.WriteInt(m_section, "nViewStyle", m_viewStyle);
+    // widths are only trusted from the view that shows them
+    if (m_viewStyle != cmd::kDetails)
+        return;
+    const QHeaderView* header = m_detailsView->header();
+    if (header->count() == 0)
+        return;
+    std::string widths;
+    for (int i = 0; i < header->count(); ++i) {
+        if (i > 0)
+            widths += ',';
+        widths += std::to_string(header->sectionSize(i));
+    }
+    m_store.WriteString(m_section, "szColumnWidths", widths);
+}
+
+} // namespace bivora

@@ -1,0 +1,151 @@
+#pragma once
+
+#include "ui/find/sort_param.h"
+#include "ui/frame/command_router.h"
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAbstractItemView;
+class QItemSelectionModel;
+class QKeyEvent;
+class QListView;
+class QStackedLayout;
+class QTreeView;
+
+namespace bivora {
+
+class SettingsStore;
+class SortableRowModel;
+class SortListIconView;
+class SortListDetailsView;
+
+// The sortable list of the panes and of the find results: one model shown either
+// by a list view (small icons, large icons, list) or by a details view, both on
+// one selection model, so that switching views keeps the selection and the
+// focused row (the current index, always in column 0).
+//
+// It keeps, in its owner's settings section, the column widths, the sort key,
+// the direction and the view style; it sorts with the owner's comparison; it
+// handles the sort and view commands (offered to it first by its owner), column
+// clicks, Insert and the Shift+letter type-ahead by extension.
+class SortListCtrl : public QWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    // Orders two rows (by their current indices) under a sort parameter (sort_param.h).
+    using RowComparison = std::function<int(int rowA, int rowB, std::uint32_t sortParam)>;
+    // Gets the keys the list does not handle itself before the view does; true consumes.
+    using KeyHandler = std::function<bool(QKeyEvent& event)>;
+    // Milliseconds of a monotonic clock; used for the type-ahead pause.
+    using Clock = std::function<std::int64_t()>;
+
+    // The model must outlive the control. saveAllowed is asked at destruction
+    // whether the settings may be written; without it nothing is written.
+    SortListCtrl(SortableRowModel& model, SettingsStore& store, std::function<bool()> saveAllowed,
+                 QWidget* parent = nullptr);
+    ~SortListCtrl() override;
+
+    // Sets the columns and their widths, read from "szColumnWidths" of the section.
+    // False when the lists differ in length or there are no titles.
+    bool MakeColumns(const std::vector<QString>& titles, const std::vector<int>& defaultWidths,
+                     const std::vector<Qt::Alignment>& alignments, std::string section);
+    // Remembers the comparison and the sort key of each column; reads the sort key
+    // and direction ("nSortBy", "bSortAscending").
+    void AttachSorting(RowComparison comparison, std::vector<int> columnKeys);
+    // Reads "nViewStyle" and shows that view.
+    void RestoreViewStyle();
+
+    // Sorts all rows with the current key and direction (also under "Unsorted";
+    // callers avoid that). Nothing happens with fewer than two rows.
+    void Sort();
+    // The rule of a click on a column header: the column's key becomes the sort key;
+    // a column that already runs ascending is sorted descending, anything else ascending.
+    void ColumnClick(int column);
+
+    // mode -1 unselects the row; 1 selects, focuses and shows it; any other
+    // non-negative mode focuses and shows it without touching the selection.
+    void SetRowState(int row, int mode);
+    // The focused row, -1 when none.
+    int FocusedRow() const;
+
+    int ViewStyle() const { return m_viewStyle; }
+    // Shows the view of a view command id (59408..59411); other ids are ignored.
+    void SetViewStyle(int id);
+    int SortKey() const { return m_sortKey; }
+    bool Ascending() const { return m_ascending; }
+    const std::string& Section() const { return m_section; }
+
+    SortableRowModel& Model() const { return m_model; }
+    QItemSelectionModel* SelectionModel() const { return m_selection; }
+    // The view of the current style; it has the keyboard focus when the list has it.
+    QAbstractItemView* CurrentView() const;
+    QListView* IconView() const;
+    QTreeView* DetailsView() const;
+
+    // Where the focus rectangle of the focused row is drawn over the current
+    // view's viewport; empty when none is drawn.
+    QRect FocusRectangle() const;
+
+    void SetKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    void SetBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+Q_SIGNALS:
+    // A double click in the list; row is -1 on empty space.
+    void RowDoubleClicked(int row);
+    // The context menu was asked for: by mouse at the pointer, by keyboard (menu key)
+    // at the cursor position.
+    void ContextMenuRequested(const QPoint& globalPos, bool fromKeyboard);
+    // One of the views received the keyboard focus.
+    void FocusEntered();
+    void ViewStyleChanged(int id);
+
+private:
+    friend class SortListIconView;
+    friend class SortListDetailsView;
+
+    // Insert and type-ahead first, then the owner's key handler; false lets the view act.
+    bool HandleKey(QKeyEvent& event);
+    void ToggleAndAdvance();
+    void TypeAhead(QChar letter);
+    void FocusRow(int row);
+    void SelectOnly(int row);
+    void ApplyViewStyle();
+    QString RowText(int row) const;
+    void SaveSettings();
+
+    SortableRowModel& m_model;
+    SettingsStore& m_store;
+    std::function<bool()> m_saveAllowed;
+
+    QStackedLayout* m_stack = nullptr;
+    SortListIconView* m_iconView = nullptr;
+    SortListDetailsView* m_detailsView = nullptr;
+    QItemSelectionModel* m_selection = nullptr;
+
+    std::string m_section;
+    std::vector<int> m_defaultWidths;
+    RowComparison m_comparison;
+    std::vector<int> m_columnKeys;
+    int m_viewStyle;
+    int m_sortKey;
+    bool m_ascending = true;
+
+    QString m_typeAhead;
+    std::int64_t m_typeAheadTime = 0;
+
+    KeyHandler m_keyHandler;
+    Clock m_clock;
+    std::function<void()> m_beep;
+};
+
+} // namespace bivora

@@ -1,0 +1,177 @@
+#include "ui/frame/command_actions.h"
+
+#include "ui/frame/command_ids.h"
+#include "ui/frame/command_router.h"
+#include "ui/frame/main_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+namespace bivora {
+
+namespace {
+constexpr int kIdleRefreshMs = 250;
+const char* const kIdProperty = "commandId";
+} // namespace
+
+CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
+    : QObject(&window)
+    , m_window(window)
+    , m_router(router)
+{
+    for (const MenuEntry& entry : MainMenuTable()) {
+        if (entry.kind == MenuEntry::Kind::Item && !m_actions.count(entry.id))
+            MakeAction(entry.id, QString::fromUtf8(entry.text));
+    }
+    if (QAction* undo = Action(cmd::kUndo))
+        undo->setStatusTip(QStringLiteral("Can't Undo the last action: complaints to mikro$oft please!"));
+
+    // Layouts: Ctrl+7..9 apply, with Shift they define (the handler looks at Shift).
+    for (int n = 0; n < 3; ++n) {
+        const int digit = Qt::Key_7 + n;
+        AddKey(cmd::kLayout1 + n, {QKeySequence(Qt::CTRL | static_cast<Qt::Key>(digit)),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | static_cast<Qt::Key>(digit))});
+    }
+    // Bookmarks: Ctrl+0..5 go, with Shift they set.
+    for (int n = 0; n < 6; ++n) {
+        const int digit = Qt::Key_0 + n;
+        AddKey(cmd::kBookmark0 + n, {QKeySequence(Qt::CTRL | static_cast<Qt::Key>(digit)),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | static_cast<Qt::Key>(digit))});
+    }
+
+    m_idleTimer.setInterval(kIdleRefreshMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CommandActions::RefreshAll);
+    m_idleTimer.start();
+}
+
+QAction* CommandActions::MakeAction(int id, const QString& text)
+{
+    auto* action = new QAction(text, &m_window);
+    action->setProperty(kIdProperty, id);
+    action->setToolTip(PlainMenuText(text));
+    action->setIconVisibleInMenu(false);
+    const QKeySequence key = KeyFromMenuText(text);
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+    m_window.addAction(action);
+    m_actions[id] = action;
+    return action;
+}
+
+void CommandActions::AddKey(int id, const QList<QKeySequence>& keys)
+{
+    auto* action = new QAction(&m_window);
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+    m_window.addAction(action);
+    m_keyActions.push_back(action);
+}
+
+void CommandActions::Run(int id)
+{
+    m_router.Execute(id);
+    RefreshAll();
+}
+
+void CommandActions::BuildMenus(QMenuBar& menuBar)
+{
+    std::vector<QMenu*> open;
+    for (const MenuEntry& entry : MainMenuTable()) {
+        switch (entry.kind) {
+        case MenuEntry::Kind::Popup: {
+            const QString text = QString::fromUtf8(entry.text);
+            QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+                RefreshMenu(*menu);
+                Q_EMIT MenuBrowsing(true);
+            });
+            connect(menu, &QMenu::aboutToHide, this, [this] { Q_EMIT MenuBrowsing(false); });
+            m_menus.push_back(menu);
+            open.push_back(menu);
+            break;
+        }
+        case MenuEntry::Kind::End:
+            open.pop_back();
+            break;
+        case MenuEntry::Kind::Separator:
+            open.back()->addSeparator();
+            break;
+        case MenuEntry::Kind::Item:
+            open.back()->addAction(Action(entry.id));
+            break;
+        }
+    }
+}
+
+QAction* CommandActions::Action(int id) const
+{
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QMenu* CommandActions::Menu(const QString& text) const
+{
+    for (QMenu* menu : m_menus) {
+        if (menu->title() == text)
+            return menu;
+    }
+    return nullptr;
+}
+
+void CommandActions::Refresh(QAction& action)
+{
+    const int id = action.property(kIdProperty).toInt();
+    const CommandState state = m_router.Update(id);
+    if (action.isEnabled() != state.enabled)
+        action.setEnabled(state.enabled);
+    if (state.checked && !action.isCheckable())
+        action.setCheckable(true);
+    if (action.isCheckable() && action.isChecked() != state.checked)
+        action.setChecked(state.checked);
+    if (state.text && action.text() != *state.text)
+        action.setText(*state.text);
+}
+
+void CommandActions::RefreshAll()
+{
+    for (auto& [id, action] : m_actions)
+        Refresh(*action);
+}
+
+void CommandActions::RefreshMenu(QMenu& menu)
+{
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator() && !action->menu())
+            Refresh(*action);
+    }
+}
+
+void CommandActions::SuspendAccelerators(bool suspend)
+{
+    if (suspend == m_suspended)
+        return;
+    m_suspended = suspend;
+    auto each = [this](auto&& fn) {
+        for (auto& [id, action] : m_actions)
+            fn(action);
+        for (QAction* action : m_keyActions)
+            fn(action);
+    };
+    if (suspend) {
+        each([this](QAction* action) {
+            if (!action->shortcuts().isEmpty()) {
+                m_suspendedKeys[action] = action->shortcuts();
+                action->setShortcuts({});
+            }
+        });
+    } else {
+        for (auto& [action, keys] : m_suspendedKeys)
+            action->setShortcuts(keys);
+        m_suspendedKeys.clear();
+    }
+}
+
+} // namespace bivora

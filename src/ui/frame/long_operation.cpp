@@ -1,0 +1,76 @@
+#include "ui/frame/long_operation.h"
+
+#include "ui/frame/status_service.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+namespace bivora {
+
+WaitCursor::WaitCursor()
+{
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+WaitCursor::~WaitCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
+
+LongOperation::LongOperation(StatusService& status, const QString& text, std::size_t itemCount)
+    : m_status(status)
+{
+    if (itemCount > 0)
+        m_stepPerItem = 100.0 / static_cast<double>(itemCount);
+    m_status.ShowProgress(text);
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+LongOperation::~LongOperation()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    m_status.HideProgress();
+}
+
+void LongOperation::ItemDone()
+{
+    m_accumulator += m_stepPerItem;
+    // A loop, not a single step: with fewer than ten items one item is worth several steps.
+    while (m_accumulator >= 10.0) {
+        m_status.StepProgress();
+        m_accumulator -= 10.0;
+    }
+}
+
+bool LongOperation::Cancelled()
+{
+    if (!m_cancelled)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return m_cancelled;
+}
+
+bool LongOperation::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            m_cancelled = true;
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+        return true;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+} // namespace bivora

@@ -1,0 +1,225 @@
+#include "ui/frame/main_menu.h"
+
+#include "ui/frame/command_ids.h"
+
+#include <array>
+
+namespace bivora {
+
+namespace {
+
+using K = MenuEntry::Kind;
+
+constexpr MenuEntry Item(const char* text, int id) { return {K::Item, text, id}; }
+constexpr MenuEntry Popup(const char* text) { return {K::Popup, text, 0}; }
+constexpr MenuEntry kSep{K::Separator, nullptr, 0};
+constexpr MenuEntry kEnd{K::End, nullptr, 0};
+
+constexpr auto kMenu = std::to_array<MenuEntry>({
+    Popup("&Files"),
+    Item("&View\tF3", cmd::kView),
+    Item("&Edit\tF4", cmd::kEdit),
+    Item("&Properties\tF12", cmd::kProperties),
+    kSep,
+    Item("&Copy to...\tF5", cmd::kCopyTo),
+    Item("&Move to...\tF6", cmd::kMoveTo),
+    Item("&Rename\tF2", cmd::kRename),
+    Item("&Delete\tDel", cmd::kDelete),
+    kSep,
+    Item("New &file\tF7", cmd::kNewFile),
+    Item("&New folder\tF8", cmd::kNewFolder),
+    kSep,
+    Item("Fil&ters...", cmd::kFilters),
+    Item("Use filter\tCtrl+J", cmd::kUseFilter),
+    Item("&History...\tCtrl+H", cmd::kFilterHistory),
+    kSep,
+    Item("E&xit\tAlt+X", cmd::kExit),
+    kEnd,
+
+    Popup("&Mark"),
+    Item("Select &All\tCtrl+A", cmd::kSelectAll),
+    Item("&Select group...\tGrey +", cmd::kSelectGroup),
+    Item("Like &this one\tAlt + G+", cmd::kLikeThisOne),
+    Item("&Unselect group...\tGrey -", cmd::kUnselectGroup),
+    Item("&Invert selection\tGrey *", cmd::kInvertSelection),
+    kSep,
+    Item("Synchronize &Panes\tF9", cmd::kSynchronize),
+    Item("&Locate identical\tCtrl+F9", cmd::kLocateIdentical),
+    Popup("A&dvanced"),
+    Item("&Mirror browsing\tCtrl+M", cmd::kMirrorBrowsing),
+    Item("&Sync scrolling\tCtrl+Y", cmd::kSyncScrolling),
+    Item("Scroll to t&op\tCtrl+P", cmd::kScrollToTop),
+    kSep,
+    Item("Containing &text...\tCtrl+G", cmd::kContainingText),
+    Item("Sync on &Content\tAlt+F9", cmd::kSyncOnContent),
+    kEnd,
+    kSep,
+    Popup("Selectio&n"),
+    Item("S&tore\tCtrl+F11", cmd::kSelectionStore),
+    kSep,
+    Item("&Select\tF11", cmd::kSelectionSelect),
+    Item("&Unselect\tAlt+F11", cmd::kSelectionUnselect),
+    kEnd,
+    Item("&Generate batch...\tCtrl+B", cmd::kGenerateBatch),
+    kEnd,
+
+    Popup("&Edit"),
+    Item("&Undo\tCtrl+Z", cmd::kUndo),
+    kSep,
+    Item("Clipboard Cu&t\tCtrl+X", cmd::kCut),
+    Item("Clipboard &Copy\tCtrl+C", cmd::kCopy),
+    Item("Clipboard &Paste\tCtrl+V", cmd::kPaste),
+    Item("Paste &Shortcut", cmd::kPasteShortcut),
+    kEnd,
+
+    Popup("&View"),
+    Popup("&Toolbars"),
+    Item("&Address Bar", cmd::kAddressBar),
+    Item("&Toolbar", cmd::kToolbar),
+    Item("&Status Bar", cmd::kStatusBar),
+    Item("&Drive Bar", cmd::kDriveBar),
+    Item("T&humb bar", cmd::kThumbBar),
+    kEnd,
+    Popup("&Layouts"),
+    Item("(press Ctrl+Shift+7 to define)", cmd::kLayout1),
+    Item("(press Ctrl+Shift+8 to define)", cmd::kLayout2),
+    Item("(press Ctrl+Shift+9 to define)", cmd::kLayout3),
+    kEnd,
+    kSep,
+    Popup("&Pane style"),
+    Item("Lar&ge icons", cmd::kLargeIcons),
+    Item("&Small icons", cmd::kSmallIcons),
+    Item("&List", cmd::kList),
+    Item("&Details", cmd::kDetails),
+    kEnd,
+    Popup("Sort &by"),
+    Item("&Name\tCtrl+Alt+N", cmd::kSortByName),
+    Item("&Size\tCtrl+Alt+S", cmd::kSortBySize),
+    Item("&Date\tCtrl+Alt+D", cmd::kSortByDate),
+    Item("&Type\tCtrl+Alt+T", cmd::kSortByType),
+    kSep,
+    Item("&Unsorted\tCtrl+Alt+U", cmd::kUnsorted),
+    Item("&Ascending\tCtrl+Alt+A", cmd::kAscending),
+    kEnd,
+    Item("Sort a&gain\tCtrl+S", cmd::kSortAgain),
+    kSep,
+    Item("&Refresh\tCtrl+R", cmd::kRefresh),
+    Item("Same &folder\tCtrl+I", cmd::kSameFolder),
+    kSep,
+    Item("&Equal panes\tCtrl+E", cmd::kEqualPanes),
+    Item("O&ne pane\tCtrl+O", cmd::kOnePane),
+    Item("S&wap panes\tCtrl+U", cmd::kSwapPanes),
+    kSep,
+    Item("&Options...", cmd::kOptions),
+    kEnd,
+
+    Popup("&Bookmarks"),
+    Item("(press Ctrl+Shift+0 to set)", cmd::kBookmark0),
+    Item("(press Ctrl+Shift+1 to set)", cmd::kBookmark0 + 1),
+    Item("(press Ctrl+Shift+2 to set)", cmd::kBookmark0 + 2),
+    Item("(press Ctrl+Shift+3 to set)", cmd::kBookmark0 + 3),
+    Item("(press Ctrl+Shift+4 to set)", cmd::kBookmark0 + 4),
+    Item("(press Ctrl+Shift+5 to set)", cmd::kBookmark0 + 5),
+    kSep,
+    Popup("&Go to folder"),
+    Item("&Parent\tBksp", cmd::kParent),
+    Item("&Root\tShift+Bksp", cmd::kRoot),
+    Item("&Desktop\tCtrl+Bksp", cmd::kDesktop),
+    kSep,
+    Item("Pr&evious\tAlt+ left", cmd::kPrevious),
+    Item("&Next\tAlt+ right", cmd::kNext),
+    kSep,
+    Item("Networ&k\tCtrl+N", cmd::kNetwork),
+    Item("Docu&ments\t Ctrl+K", cmd::kDocuments),
+    kEnd,
+    kEnd,
+
+    Popup("&Tools"),
+    Item("Folder &data...\tCtrl+D", cmd::kFolderData),
+    Item("System &Tree\tCtrl+T", cmd::kTree),
+    Item("&Select Drive...\tAlt+F1", cmd::kSelectDrive),
+    Item("&Find files...\tCtrl+F", cmd::kFindFiles),
+    kSep,
+    Item("&Run Command", cmd::kRunCommand),
+    Item("DOS &Command\tF10", cmd::kDosCommand),
+    Item("Run &History...\tCtrl+F10", cmd::kRunHistory),
+    kEnd,
+
+    Popup("&Help"),
+    Item("&Keyboard commands", cmd::kHelpKeyboard),
+    kSep,
+    Item("&What's new?", cmd::kHelpWhatsNew),
+    Item("&Features...", cmd::kHelpFeatures),
+    Item("F.A.&Q. ...", cmd::kHelpFaq),
+    kSep,
+    Item("&Licence agreement", cmd::kHelpLicence),
+    Item("&About Ulvarion...", cmd::kAbout),
+    kEnd,
+});
+
+} // namespace
+
+std::span<const MenuEntry> MainMenuTable()
+{
+    return kMenu;
+}
+
+QKeySequence KeyFromMenuText(const QString& text)
+{
+    const qsizetype tab = text.indexOf(u'\t');
+    if (tab < 0)
+        return {};
+    // Key texts are written loosely ("Alt+ left", " Ctrl+K", "Alt + G+"): drop the blanks.
+    QString key = text.mid(tab + 1);
+    key.remove(u' ');
+    Qt::KeyboardModifiers modifiers;
+    // The grey keys are the keypad's; "G" is the short form ("Alt+G+").
+    for (;;) {
+        if (key.startsWith(QLatin1String("Ctrl+"))) {
+            modifiers |= Qt::ControlModifier;
+            key.remove(0, 5);
+        } else if (key.startsWith(QLatin1String("Shift+"))) {
+            modifiers |= Qt::ShiftModifier;
+            key.remove(0, 6);
+        } else if (key.startsWith(QLatin1String("Alt+"))) {
+            modifiers |= Qt::AltModifier;
+            key.remove(0, 4);
+        } else {
+            break;
+        }
+    }
+    int code = 0;
+    if (key == QLatin1String("Grey+") || key == QLatin1String("G+"))
+        code = Qt::Key_Plus, modifiers |= Qt::KeypadModifier;
+    else if (key == QLatin1String("Grey-") || key == QLatin1String("G-"))
+        code = Qt::Key_Minus, modifiers |= Qt::KeypadModifier;
+    else if (key == QLatin1String("Grey*") || key == QLatin1String("G*"))
+        code = Qt::Key_Asterisk, modifiers |= Qt::KeypadModifier;
+    else if (key == QLatin1String("Bksp"))
+        code = Qt::Key_Backspace;
+    else if (key == QLatin1String("Del"))
+        code = Qt::Key_Delete;
+    else if (key.compare(QLatin1String("left"), Qt::CaseInsensitive) == 0)
+        code = Qt::Key_Left;
+    else if (key.compare(QLatin1String("right"), Qt::CaseInsensitive) == 0)
+        code = Qt::Key_Right;
+    else {
+        const QKeySequence parsed = QKeySequence::fromString(key, QKeySequence::PortableText);
+        if (parsed.isEmpty() || parsed[0].key() == Qt::Key_unknown)
+            return {};
+        code = parsed[0].key();
+    }
+    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(code)));
+}
+
+QString PlainMenuText(const QString& text)
+{
+    QString plain = text.left(text.indexOf(u'\t'));
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        if (plain[i] == u'&')
+            plain.remove(i, 1); // "&&" keeps one ampersand: the loop steps over it
+    }
+    return plain;
+}
+
+} // namespace bivora

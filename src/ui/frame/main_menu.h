@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+
+#include <span>
+
+namespace bivora {
+
+// One line of the main menu: an item, a separator, the start of a popup (its text)
+// or the end of the innermost open popup.
+struct MenuEntry {
+    enum class Kind { Item, Separator, Popup, End };
+    Kind kind;
+    const char* text = nullptr;
+    int id = 0;
+};
+
+// The main menu, popup by popup, in order. Item texts carry their key after a tab.
+std::span<const MenuEntry> MainMenuTable();
+
+// The key sequence that a menu text names after its tab ("&View\tF3" -> F3,
+// "Grey +" -> keypad +, "Bksp" -> Backspace); empty when there is none.
+QKeySequence KeyFromMenuText(const QString& text);
+
+// A menu text without its key text and without mnemonic ampersands, for tool tips.
+QString PlainMenuText(const QString& text);
+
+} // namespace bivora

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/platform/services.h"
+
+namespace bivora {
+
+// Prompts raised with Qt's own dialogs: message boxes with fixed texts and the
+// application's name as title, and the standard file dialogs.
+class QtPrompts final : public Prompts {
+public:
+    void Message(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
+    bool AskYesNo(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& directory) override;
+    std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) override;
+    int Exec(QDialog& dialog) override;
+};
+
+} // namespace bivora
