@@ -64,16 +64,16 @@ struct PaneContext {
     CommandRouter* router = nullptr;
     PanePair* pair = nullptr;
     // Sets the main window's caption ("Bivora - <folder title>").
-    std::function<void(const QString&)> setMainCaption;
+    std::function<void(const QString&)> setMainCaption = {};
     // Focus the address box or the folder tree; false when it is not shown.
-    std::function<bool()> focusAddressBox;
-    std::function<bool()> focusFolderTree;
+    std::function<bool()> focusAddressBox = {};
+    std::function<bool()> focusFolderTree = {};
     // The applications for the items' context menu; without it the pane's own menu is shown.
     const DesktopAppDatabase* apps = nullptr;
     // The Properties dialog for the selected paths; false when it cannot be shown.
-    std::function<bool(QWidget* parent, const std::vector<std::string>& paths)> showProperties;
+    std::function<bool(QWidget* parent, const std::vector<std::string>& paths)> showProperties = {};
     // The start folder given on the command line for this pane.
-    std::optional<std::string> commandLineFolder;
+    std::optional<std::string> commandLineFolder = {};
 };
 
 } // namespace bivora
