@@ -1,6 +1,9 @@
 #include "ui/pane/pane_model.h"
 
 #include "shell/shell_item.h"
+#include "ui/find/sort_param.h"
+#include "ui/frame/command_ids.h"
+#include "ui/pane/row_order.h"
 #include "ui/platform/icon_cache.h"
 
 #include <QIcon>
@@ -127,6 +130,7 @@ void PaneModel::Clear()
         return;
     beginRemoveRows(QModelIndex(), 0, static_cast<int>(m_rows.size()) - 1);
     m_rows.clear();
+    ForgetSortKeys();
     endRemoveRows();
 }
 
@@ -136,6 +140,7 @@ int PaneModel::AppendRows(const std::vector<ShellItem*>& items)
     if (items.empty())
         return first;
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(items.size()) - 1);
+    ForgetSortKeys();
     m_rows.reserve(m_rows.size() + items.size());
     for (ShellItem* item : items) {
         Row row;
@@ -162,6 +167,7 @@ void PaneModel::RemoveRows(std::vector<int> rows)
         const int last = rows[end - 1];
         beginRemoveRows(QModelIndex(), first, last);
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        ForgetSortKeys();
         endRemoveRows();
         end = begin;
     }
@@ -176,6 +182,7 @@ void PaneModel::RowChanged(int row)
     entry.date = QString();
     // a record that became a folder or a link looks different as well
     entry.icon = kIconNotAsked;
+    ForgetSortKeys();
     Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -184,6 +191,7 @@ void PaneModel::SetDateKind(int dateKind)
     if (dateKind == m_dateKind)
         return;
     m_dateKind = dateKind;
+    ForgetSortKeys();
     for (Row& row : m_rows)
         row.date = QString();
     if (!m_rows.empty())
@@ -195,6 +203,8 @@ void PaneModel::SetFrozen(bool frozen)
     if (frozen == m_frozen)
         return;
     m_frozen = frozen;
+    // a re-read may have changed any record
+    ForgetSortKeys();
     // rows first painted while frozen were painted without their texts
     if (!frozen && !m_rows.empty())
         Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, columnCount() - 1));
@@ -231,6 +241,79 @@ void PaneModel::PermuteRows(const std::vector<int>& newOrder)
     for (const int from : newOrder)
         reordered.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(reordered);
+    ForgetSortKeys();
+}
+
+void PaneModel::BuildSortKeys() const
+{
+    m_sortKeys.resize(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const ShellItem& item = *m_rows[i].item;
+        SortKey& key = m_sortKeys[i];
+        key.name = item.Name();
+        key.type = TypeOf(key.name);
+        key.asciiType = std::all_of(key.type.begin(), key.type.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        key.size = item.size;
+        key.time = item.Time(m_dateKind);
+        key.folder = item.IsFolder(false);
+    }
+    m_sortKeysValid = true;
+}
+
+namespace {
+
+inline int FoldedCompare(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]);
+        unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb)
+            continue;
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
+{
+    if (!m_sortKeysValid)
+        BuildSortKeys();
+    const SortKey& a = m_sortKeys[static_cast<std::size_t>(rowA)];
+    const SortKey& b = m_sortKeys[static_cast<std::size_t>(rowB)];
+    int key = SortParamKey(sortParam);
+    int result = 0;
+    // the same order as ComparePaneRows, on the gathered keys
+    if (a.folder != b.folder) {
+        result = a.folder ? -1 : 1;
+    } else {
+        if (a.folder && key == cmd::kSortByType)
+            key = cmd::kSortByName;
+        switch (key) {
+        case cmd::kSortByType:
+            result = a.asciiType && b.asciiType ? FoldedCompare(a.type, b.type) : CompareTypes(a.type, b.type);
+            break;
+        case cmd::kSortBySize:
+            result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
+            break;
+        case cmd::kSortByDate:
+            result = a.time == b.time ? 0 : (a.time > b.time ? -1 : 1);
+            break;
+        default:
+            break;
+        }
+        if (result == 0)
+            result = FoldedCompare(a.name, b.name);
+    }
+    return SortParamAscending(sortParam) ? result : -result;
 }
 
 } // namespace bivora

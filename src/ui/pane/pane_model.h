@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -56,6 +57,11 @@ public:
     QString SizeText(int row) const;
     QString DateText(int row) const;
 
+    // The pane's row order (ComparePaneRows) of two rows under a sort parameter, from
+    // keys gathered once per arrangement of the rows, so a sort of 100,000 rows reads
+    // one compact array instead of chasing every record.
+    int CompareRows(int rowA, int rowB, std::uint32_t sortParam) const;
+
     // No row without a record and no record on two rows.
     bool IsConsistent() const;
 
@@ -74,6 +80,17 @@ private:
     };
     static constexpr int kIconNotAsked = -2;
 
+    struct SortKey {
+        std::string_view name;
+        std::string_view type;
+        std::uint64_t size = 0;
+        std::int64_t time = 0;
+        bool folder = false;
+        bool asciiType = true;
+    };
+    void BuildSortKeys() const;
+    void ForgetSortKeys() { m_sortKeysValid = false; }
+
     const QString& NameText(const Row& row) const;
     const QString& SizeText(const Row& row) const;
     const QString& DateText(const Row& row) const;
@@ -83,6 +100,8 @@ private:
     std::vector<Row> m_rows;
     int m_dateKind = 0;
     bool m_frozen = false;
+    mutable std::vector<SortKey> m_sortKeys;
+    mutable bool m_sortKeysValid = false;
 };
 
 } // namespace bivora

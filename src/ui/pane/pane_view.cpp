@@ -15,7 +15,6 @@
 #include "ui/pane/off_thread_read.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
-#include "ui/pane/row_order.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/execute_item.h"
 #include "ui/platform/item_context_menu.h"
@@ -202,6 +201,10 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
 
     // Tab reaches the key handler instead of moving the focus along the window.
     m_list->IconView()->setTabKeyNavigation(true);
+    // A large folder is laid out in batches between frames, so its first rows paint
+    // at once instead of after the whole layout.
+    m_list->IconView()->setLayoutMode(QListView::Batched);
+    m_list->IconView()->setBatchSize(2000);
     m_list->DetailsView()->setTabKeyNavigation(true);
     m_list->SetKeyHandler([this](QKeyEvent& event) { return HandleKey(event); });
 
@@ -251,9 +254,7 @@ void PaneView::LoadSettings()
                         {kNameWidth, kSizeWidth, kDateWidth}, {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft},
                         m_section);
     m_list->AttachSorting(
-        [this](int rowA, int rowB, std::uint32_t param) {
-            return ComparePaneRows(*m_model->ItemAt(rowA), *m_model->ItemAt(rowB), param, m_model->DateKind());
-        },
+        [this](int rowA, int rowB, std::uint32_t param) { return m_model->CompareRows(rowA, rowB, param); },
         {cmd::kSortByName, cmd::kSortBySize, cmd::kSortByDate});
     m_list->RestoreViewStyle();
 }

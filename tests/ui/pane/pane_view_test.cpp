@@ -4,6 +4,7 @@
 #include "ui/frame/command_ids.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
+#include "ui/pane/row_order.h"
 
 #include "../../shell/test_files.h"
 
@@ -277,6 +278,47 @@ TEST_F(PaneViewTest, OpeningFoldersBrowsesAndFilesStartThroughTheLauncher)
     left->List().SelectionModel()->clearSelection();
     left->OpenItem(false);
     EXPECT_EQ(status.Last(), QStringLiteral("No item is selected to act upon"));
+}
+
+} // namespace
+} // namespace bivora::test
+
+namespace bivora::test {
+namespace {
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// The model sorts on keys gathered from the records; it must order exactly as the
+// row order itself does, under every key, direction and date kind.
+TEST_F(PaneViewTest, GatheredSortKeysOrderExactlyAsTheRowOrder)
+{
+    tree.MakeDir("data/Dir");
+    tree.MakeDir("data/dir.two");
+    SetTimes(tree.MakeFile("data/a.TXT", "12"), 1600000000, 1300000000);
+    SetTimes(tree.MakeFile("data/B.txt", "12"), 1600000000, 1200000000);
+    SetTimes(tree.MakeFile("data/c.\xc3\xa9t\xc3\xa9", "1"), 1500000000, 1400000000);
+    SetTimes(tree.MakeFile("data/d.\xc3\x89T\xc3\x89", "123"), 1700000000, 1100000000);
+    tree.MakeFile("data/noext", "");
+    tree.MakeLink("data/link", data + "/Dir");
+    MakePanes(data, data);
+    for (const int dateKind : {0, 2}) {
+        general.fileDateUzed = dateKind;
+        left->ApplySettingsChange(false, true);
+        const PaneModel& model = left->Model();
+        for (const int key : {cmd::kSortByName, cmd::kSortByType, cmd::kSortBySize, cmd::kSortByDate}) {
+            for (const bool ascending : {true, false}) {
+                const std::uint32_t param = static_cast<std::uint32_t>(key) | (ascending ? 0x80000000u : 0u);
+                for (int a = 0; a < model.rowCount(); ++a) {
+                    for (int b = 0; b < model.rowCount(); ++b) {
+                        EXPECT_EQ(Sign(model.CompareRows(a, b, param)),
+                                  Sign(ComparePaneRows(*model.ItemAt(a), *model.ItemAt(b), param, dateKind)))
+                            << key << " " << ascending << " " << model.ItemAt(a)->Name() << " / "
+                            << model.ItemAt(b)->Name();
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace
