@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/find/sort_param.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -21,7 +23,5 @@ int CompareNames(std::string_view a, std::string_view b);
 std::string_view TypeOf(std::string_view name);
 // Types compared without case, aware of the user's locale for text beyond ASCII.
 int CompareTypes(std::string_view a, std::string_view b);
-
-inline constexpr std::uint32_t kSortAscendingBit = 0x80000000u;
 
 } // namespace bivora

@@ -1,0 +1,142 @@
+// Showing a large folder in a pane and re-sorting it, timed against the plain read.
+//
+// Runs offscreen. The folder is BIVORA_BENCH_DIR (bench/folder_read.sh makes one);
+// BIVORA_BENCH_RUNS runs are made (default 5) and the median of each figure printed:
+//   read      ShellFolder Open + Enumerate, what the pane's worker does
+//   show      GoToFolder until the first frame of the pane has been painted
+//   sort-*    a re-sort of the shown rows by name, size and date
+
+#include "base/general_settings.h"
+#include "base/settings_store.h"
+#include "shell/environment.h"
+#include "shell/shell_folder.h"
+#include "shell/shell_namespace.h"
+#include "ui/find/sort_list_ctrl.h"
+#include "ui/frame/command_ids.h"
+#include "ui/frame/status_service.h"
+#include "ui/pane/pane_model.h"
+#include "ui/pane/pane_view.h"
+#include "ui/platform/icon_cache.h"
+#include "ui/platform/services.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using namespace bivora;
+
+class QuietStatus final : public StatusService {
+public:
+    void ShowStatusMessage(const QString&, bool) override {}
+    void ShowProgress(const QString&) override {}
+    void StepProgress() override {}
+    void HideProgress() override {}
+    void SetPaneStatusText(const QString&) override {}
+};
+
+class NoPrompts final : public Prompts {
+public:
+    void Message(QWidget*, const QString&, Icon) override {}
+    bool AskYesNo(QWidget*, const QString&, Icon) override { return false; }
+    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    int Exec(QDialog&) override { return 0; }
+};
+
+class NoKeys final : public KeyboardState {
+public:
+    Qt::KeyboardModifiers Modifiers() const override { return Qt::NoModifier; }
+};
+
+class NoLauncher final : public Launcher {
+public:
+    bool OpenWithDefault(const QString&) override { return false; }
+    bool StartDetached(const QString&, const QStringList&, const QString&) override { return false; }
+};
+
+double Ms(const std::function<void()>& run)
+{
+    QElapsedTimer timer;
+    timer.start();
+    run();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const char* dir = std::getenv("BIVORA_BENCH_DIR");
+    if (!dir || !*dir) {
+        std::fprintf(stderr, "set BIVORA_BENCH_DIR to the folder to show\n");
+        return 1;
+    }
+    const char* runsText = std::getenv("BIVORA_BENCH_RUNS");
+    const int runs = std::max(1, runsText ? std::atoi(runsText) : 5);
+
+    ShellNamespace ns(Environment::FromProcess());
+    const std::optional<ItemIdList> id = ns.ParsePath(dir);
+    if (!id) {
+        std::fprintf(stderr, "cannot parse %s\n", dir);
+        return 1;
+    }
+    MemorySettingsStore store;
+    GeneralSettings general;
+    general.saveSettings = false;
+    IconCache icons;
+    QuietStatus status;
+    NoPrompts prompts;
+    NoKeys keys;
+    NoLauncher launcher;
+    PaneSharedState shared;
+    PaneContext context{store, general, ns, icons, status, prompts, keys, launcher, shared};
+
+    PaneView pane(context, true);
+    pane.resize(1000, 700);
+    pane.show();
+    // a first folder, so that each timed run replaces a shown one as a user's would
+    pane.GoToFolder(ItemIdList());
+    pane.grab();
+
+    std::vector<double> read, show, paint, byName, bySize, byDate;
+    std::size_t items = 0;
+    for (int run = 0; run < runs; ++run) {
+        read.push_back(Ms([&] {
+            ShellFolder folder(ns);
+            folder.Open(*id, true);
+            items = folder.Items().size();
+        }));
+        double painting = 0;
+        show.push_back(Ms([&] {
+            if (!pane.GoToFolder(*id))
+                std::fprintf(stderr, "the folder could not be shown\n");
+            painting = Ms([&] { pane.grab(); }); // lays the rows out and paints the first frame
+        }));
+        paint.push_back(painting);
+        SortListCtrl& list = pane.List();
+        byName.push_back(Ms([&] { list.OnCommand(cmd::kSortByName); }));
+        bySize.push_back(Ms([&] { list.OnCommand(cmd::kSortBySize); }));
+        byDate.push_back(Ms([&] { list.OnCommand(cmd::kSortByDate); }));
+        pane.GoToFolder(ItemIdList());
+    }
+    std::printf("entries %zu rows %d\n", items, pane.Model().rowCount());
+    std::printf("paint_ms %.1f\n", Median(paint));
+    std::printf("read_ms %.1f\nshow_ms %.1f\nsort_name_ms %.1f\nsort_size_ms %.1f\nsort_date_ms %.1f\n", Median(read),
+                Median(show), Median(byName), Median(bySize), Median(byDate));
+    return 0;
+}

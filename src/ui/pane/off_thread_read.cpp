@@ -1,0 +1,140 @@
+#include "ui/pane/off_thread_read.h"
+
+#include "ui/frame/long_operation.h"
+#include "ui/frame/status_service.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace bivora {
+
+namespace {
+
+// How long a cancelled worker may take to notice before it is left to itself.
+constexpr int kAbandonGraceMs = 250;
+
+struct Job {
+    std::function<void(const std::atomic<bool>&)> work;
+    std::atomic<bool> cancel{false};
+    // GUI thread only:
+    bool done = false;
+    QEventLoop* loop = nullptr;
+};
+
+// Swallows input for the whole application while a read runs; Escape cancels it.
+class InputGuard final : public QObject {
+public:
+    InputGuard(std::atomic<bool>& cancel, std::function<void()> onEscape)
+        : m_cancel(cancel)
+        , m_onEscape(std::move(onEscape))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_cancel.exchange(true))
+                m_onEscape();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    std::atomic<bool>& m_cancel;
+    std::function<void()> m_onEscape;
+};
+
+} // namespace
+
+bool RunOffGuiThread(const std::function<void(const std::atomic<bool>& cancel)>& work,
+                     const OffThreadOptions& options)
+{
+    auto job = std::make_shared<Job>();
+    job->work = work;
+
+    QEventLoop loop;
+    job->loop = &loop;
+
+    std::thread worker([job] {
+        try {
+            job->work(job->cancel);
+        } catch (...) {
+            // a failed read is a failed read; exceptions do not cross threads
+            job->cancel.store(true);
+        }
+        // The job travels with the posted call, so it lives until the GUI thread has
+        // seen the end even when the waiter has gone.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [job] {
+                job->done = true;
+                if (job->loop)
+                    job->loop->quit();
+            },
+            Qt::QueuedConnection);
+    });
+
+    std::optional<WaitCursor> cursor;
+    bool progressShown = false;
+    QTimer uiTimer;
+    uiTimer.setSingleShot(true);
+    QObject::connect(&uiTimer, &QTimer::timeout, [&] {
+        cursor.emplace();
+        if (options.status) {
+            options.status->ShowProgress(options.text + QStringLiteral(" (ESC to abort)"));
+            progressShown = true;
+        }
+    });
+    uiTimer.start(options.uiDelayMs);
+
+    QTimer abandonTimer;
+    abandonTimer.setSingleShot(true);
+    QObject::connect(&abandonTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    {
+        InputGuard guard(job->cancel, [&] {
+            if (options.mayAbandon)
+                abandonTimer.start(kAbandonGraceMs);
+        });
+        if (!job->done)
+            loop.exec(); // input reaches the guard, which lets only Escape act
+    }
+    job->loop = nullptr;
+
+    if (job->done)
+        worker.join();
+    else
+        worker.detach(); // abandoned after Escape; it owns its job and ends on its own
+
+    uiTimer.stop();
+    if (progressShown)
+        options.status->HideProgress();
+    return job->done && !job->cancel.load();
+}
+
+} // namespace bivora

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "base/history_list.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace bivora {
+
+class CommandRouter;
+class DesktopAppDatabase;
+class IconCache;
+class KeyboardState;
+class Launcher;
+class PaneView;
+class Prompts;
+class SettingsStore;
+class ShellNamespace;
+class StatusService;
+struct GeneralSettings;
+
+// The two panes as the application holds them. OtherPane gives the other of the two;
+// TargetPane gives the pane itself, or the other one while Alt is held, and remembers
+// its answer as the command-target pane; SetActivePane makes a pane the active one.
+class PanePair {
+public:
+    virtual ~PanePair() = default;
+    virtual PaneView* OtherPane(const PaneView* pane) const = 0;
+    virtual PaneView* TargetPane(PaneView* pane) = 0;
+    virtual PaneView* ActivePane() const = 0;
+    virtual void SetActivePane(PaneView* pane) = 0;
+};
+
+// The process-wide state the panes share: the six bookmarks and the visual filter
+// history (loaded and saved by the left pane), and the folder last visited on each
+// drive, keyed by the drive's mount path.
+struct PaneSharedState {
+    std::array<std::string, 6> bookmarks;
+    HistoryList visualFilterHistory;
+    std::map<std::string, std::string> driveFolders;
+};
+
+// What a pane is given by the application; every reference outlives the pane.
+struct PaneContext {
+    SettingsStore& store;
+    GeneralSettings& general;
+    ShellNamespace& ns;
+    IconCache& icons;
+    StatusService& status;
+    Prompts& prompts;
+    KeyboardState& keyboard;
+    Launcher& launcher;
+    PaneSharedState& shared;
+    // Where commands of the pane's keys, caption and menus are sent, so that the
+    // whole chain (and the enabling) applies. Without one the pane runs its own.
+    CommandRouter* router = nullptr;
+    PanePair* pair = nullptr;
+    // Sets the main window's caption ("Bivora - <folder title>").
+    std::function<void(const QString&)> setMainCaption = {};
+    // Focus the address box or the folder tree; false when it is not shown.
+    std::function<bool()> focusAddressBox = {};
+    std::function<bool()> focusFolderTree = {};
+    // The applications for the items' context menu; without it the pane's own menu is shown.
+    const DesktopAppDatabase* apps = nullptr;
+    // The Properties dialog for the selected paths; false when it cannot be shown.
+    std::function<bool(QWidget* parent, const std::vector<std::string>& paths)> showProperties = {};
+    // The start folder given on the command line for this pane.
+    std::optional<std::string> commandLineFolder = {};
+};
+
+} // namespace bivora

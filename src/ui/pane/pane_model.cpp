@@ -1,0 +1,319 @@
+#include "ui/pane/pane_model.h"
+
+#include "shell/shell_item.h"
+#include "ui/find/sort_param.h"
+#include "ui/frame/command_ids.h"
+#include "ui/pane/row_order.h"
+#include "ui/platform/icon_cache.h"
+
+#include <QIcon>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace bivora {
+
+namespace {
+
+QString FromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A made text is never null, so an empty text stays "made".
+QString Made(QString text)
+{
+    if (text.isNull())
+        text = QLatin1String("");
+    return text;
+}
+
+} // namespace
+
+PaneModel::PaneModel(IconCache& icons, QObject* parent)
+    : SortableRowModel(parent)
+    , m_icons(icons)
+{
+}
+
+int PaneModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+const QString& PaneModel::NameText(const Row& row) const
+{
+    // the name is never changed by a re-read, so it may be read while frozen
+    if (row.name.isNull())
+        row.name = Made(FromBytes(row.item->DisplayName()));
+    return row.name;
+}
+
+const QString& PaneModel::SizeText(const Row& row) const
+{
+    if (row.size.isNull() && !m_frozen)
+        row.size = Made(FromBytes(row.item->SizeText()));
+    return row.size;
+}
+
+const QString& PaneModel::DateText(const Row& row) const
+{
+    if (row.date.isNull() && !m_frozen)
+        row.date = Made(FromBytes(row.item->DateText(m_dateKind)));
+    return row.date;
+}
+
+QVariant PaneModel::Icon(const Row& row) const
+{
+    if (row.icon == kIconNotAsked) {
+        if (m_frozen)
+            return {};
+        // asked once per row: the cache keeps the index in the record as well
+        row.icon = m_icons.IconIndex(*row.item);
+        row.link = row.item->IsLink();
+    }
+    if (row.icon < 0)
+        return {};
+    return m_icons.Icon(row.icon, row.link);
+}
+
+QVariant PaneModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= static_cast<int>(m_rows.size()))
+        return {};
+    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        switch (index.column()) {
+        case kNameColumn:
+            return NameText(row);
+        case kSizeColumn:
+            return SizeText(row);
+        case kDateColumn:
+            return DateText(row);
+        default:
+            return {};
+        }
+    case Qt::DecorationRole:
+        return index.column() == kNameColumn ? Icon(row) : QVariant();
+    default:
+        return {};
+    }
+}
+
+ShellItem* PaneModel::ItemAt(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return nullptr;
+    return m_rows[static_cast<std::size_t>(row)].item;
+}
+
+int PaneModel::RowOf(const ShellItem* item) const
+{
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [item](const Row& row) { return row.item == item; });
+    return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
+}
+
+std::unordered_map<const ShellItem*, int> PaneModel::RowIndex() const
+{
+    std::unordered_map<const ShellItem*, int> index;
+    index.reserve(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        index.emplace(m_rows[i].item, static_cast<int>(i));
+    return index;
+}
+
+void PaneModel::Clear()
+{
+    if (m_rows.empty())
+        return;
+    beginRemoveRows(QModelIndex(), 0, static_cast<int>(m_rows.size()) - 1);
+    m_rows.clear();
+    ForgetSortKeys();
+    endRemoveRows();
+}
+
+int PaneModel::AppendRows(const std::vector<ShellItem*>& items)
+{
+    const int first = static_cast<int>(m_rows.size());
+    if (items.empty())
+        return first;
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(items.size()) - 1);
+    ForgetSortKeys();
+    m_rows.reserve(m_rows.size() + items.size());
+    for (ShellItem* item : items) {
+        Row row;
+        row.item = item;
+        m_rows.push_back(std::move(row));
+    }
+    endInsertRows();
+    return first;
+}
+
+void PaneModel::RemoveRows(std::vector<int> rows)
+{
+    const int count = static_cast<int>(m_rows.size());
+    std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // from the bottom up, so the rows still to go keep their numbers
+    std::size_t end = rows.size();
+    while (end > 0) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && rows[begin - 1] == rows[begin] - 1)
+            --begin;
+        const int first = rows[begin];
+        const int last = rows[end - 1];
+        beginRemoveRows(QModelIndex(), first, last);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        ForgetSortKeys();
+        endRemoveRows();
+        end = begin;
+    }
+}
+
+void PaneModel::RowChanged(int row)
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return;
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    entry.size = QString();
+    entry.date = QString();
+    // a record that became a folder or a link looks different as well
+    entry.icon = kIconNotAsked;
+    ForgetSortKeys();
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void PaneModel::SetDateKind(int dateKind)
+{
+    if (dateKind == m_dateKind)
+        return;
+    m_dateKind = dateKind;
+    ForgetSortKeys();
+    for (Row& row : m_rows)
+        row.date = QString();
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, kDateColumn), index(static_cast<int>(m_rows.size()) - 1, kDateColumn));
+}
+
+void PaneModel::SetFrozen(bool frozen)
+{
+    if (frozen == m_frozen)
+        return;
+    m_frozen = frozen;
+    // a re-read may have changed any record
+    ForgetSortKeys();
+    // rows first painted while frozen were painted without their texts
+    if (!frozen && !m_rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, columnCount() - 1));
+}
+
+QString PaneModel::SizeText(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return {};
+    return SizeText(m_rows[static_cast<std::size_t>(row)]);
+}
+
+QString PaneModel::DateText(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return {};
+    return DateText(m_rows[static_cast<std::size_t>(row)]);
+}
+
+bool PaneModel::IsConsistent() const
+{
+    std::unordered_set<const ShellItem*> seen;
+    for (const Row& row : m_rows) {
+        if (!row.item || !seen.insert(row.item).second)
+            return false;
+    }
+    return true;
+}
+
+void PaneModel::PermuteRows(const std::vector<int>& newOrder)
+{
+    std::vector<Row> reordered;
+    reordered.reserve(m_rows.size());
+    for (const int from : newOrder)
+        reordered.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
+    m_rows = std::move(reordered);
+    ForgetSortKeys();
+}
+
+void PaneModel::BuildSortKeys() const
+{
+    m_sortKeys.resize(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const ShellItem& item = *m_rows[i].item;
+        SortKey& key = m_sortKeys[i];
+        key.name = item.Name();
+        key.type = TypeOf(key.name);
+        key.asciiType = std::all_of(key.type.begin(), key.type.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        key.size = item.size;
+        key.time = item.Time(m_dateKind);
+        key.folder = item.IsFolder(false);
+    }
+    m_sortKeysValid = true;
+}
+
+namespace {
+
+inline int FoldedCompare(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]);
+        unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb)
+            continue;
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
+{
+    if (!m_sortKeysValid)
+        BuildSortKeys();
+    const SortKey& a = m_sortKeys[static_cast<std::size_t>(rowA)];
+    const SortKey& b = m_sortKeys[static_cast<std::size_t>(rowB)];
+    int key = SortParamKey(sortParam);
+    int result = 0;
+    // the same order as ComparePaneRows, on the gathered keys
+    if (a.folder != b.folder) {
+        result = a.folder ? -1 : 1;
+    } else {
+        if (a.folder && key == cmd::kSortByType)
+            key = cmd::kSortByName;
+        switch (key) {
+        case cmd::kSortByType:
+            result = a.asciiType && b.asciiType ? FoldedCompare(a.type, b.type) : CompareTypes(a.type, b.type);
+            break;
+        case cmd::kSortBySize:
+            result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
+            break;
+        case cmd::kSortByDate:
+            result = a.time == b.time ? 0 : (a.time > b.time ? -1 : 1);
+            break;
+        default:
+            break;
+        }
+        if (result == 0)
+            result = FoldedCompare(a.name, b.name);
+    }
+    return SortParamAscending(sortParam) ? result : -result;
+}
+
+} // namespace bivora

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "ui/find/sortable_row_model.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace bivora {
+
+class IconCache;
+class ShellItem;
+
+// The rows of a pane: one row per shown record of the pane's folder. Column 0 is the
+// display name (with the record's icon), column 1 the size text, column 2 the date
+// text of the chosen time. A row's texts are made when a view first asks for them and
+// kept, so a folder of 100,000 records costs only the rows that are painted.
+//
+// The records belong to the folder; the model only points at them. While frozen (a
+// re-read runs on a worker and may change the records) the model answers from what
+// it has already made and never reads a record.
+class PaneModel final : public SortableRowModel {
+public:
+    enum Column { kNameColumn = 0, kSizeColumn = 1, kDateColumn = 2 };
+
+    explicit PaneModel(IconCache& icons, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    ShellItem* ItemAt(int row) const;
+    // The row showing item (a search by record), -1 when none.
+    int RowOf(const ShellItem* item) const;
+    // Every row's record with its row, for the many look-ups of one refresh.
+    std::unordered_map<const ShellItem*, int> RowIndex() const;
+
+    // Removes every row (one range).
+    void Clear();
+    // Appends rows for the records (one range); returns the first new row.
+    int AppendRows(const std::vector<ShellItem*>& items);
+    // Removes the rows (any order, duplicates allowed), contiguous ones as one range.
+    void RemoveRows(std::vector<int> rows);
+
+    // The record's size or times changed: its texts are made anew.
+    void RowChanged(int row);
+    // The date column shows another time (0 modified, 1 created, 2 accessed).
+    void SetDateKind(int dateKind);
+    int DateKind() const { return m_dateKind; }
+
+    void SetFrozen(bool frozen);
+    bool IsFrozen() const { return m_frozen; }
+
+    // The texts as the Size and date columns show them.
+    QString SizeText(int row) const;
+    QString DateText(int row) const;
+
+    // The pane's row order (ComparePaneRows) of two rows under a sort parameter, from
+    // keys gathered once per arrangement of the rows, so a sort of 100,000 rows reads
+    // one compact array instead of chasing every record.
+    int CompareRows(int rowA, int rowB, std::uint32_t sortParam) const;
+
+    // No row without a record and no record on two rows.
+    bool IsConsistent() const;
+
+protected:
+    void PermuteRows(const std::vector<int>& newOrder) override;
+
+private:
+    struct Row {
+        ShellItem* item = nullptr;
+        // made on first use; a null QString means "not made yet"
+        mutable QString name;
+        mutable QString size;
+        mutable QString date;
+        mutable int icon = kIconNotAsked;
+        mutable bool link = false;
+    };
+    static constexpr int kIconNotAsked = -2;
+
+    struct SortKey {
+        std::string_view name;
+        std::string_view type;
+        std::uint64_t size = 0;
+        std::int64_t time = 0;
+        bool folder = false;
+        bool asciiType = true;
+    };
+    void BuildSortKeys() const;
+    void ForgetSortKeys() { m_sortKeysValid = false; }
+
+    const QString& NameText(const Row& row) const;
+    const QString& SizeText(const Row& row) const;
+    const QString& DateText(const Row& row) const;
+    QVariant Icon(const Row& row) const;
+
+    IconCache& m_icons;
+    std::vector<Row> m_rows;
+    int m_dateKind = 0;
+    bool m_frozen = false;
+    mutable std::vector<SortKey> m_sortKeys;
+    mutable bool m_sortKeysValid = false;
+};
+
+} // namespace bivora
