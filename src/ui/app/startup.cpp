@@ -4,7 +4,8 @@
 #include "shell/shell_namespace.h"
 #include "ui/app/close_on_signals.h"
 #include "ui/app/file_version.h"
-#include "ui/app/main_window.h"
+#include "ui/app/app_window.h"
+#include "ui/frame/main_frame.h"
 #include "ui/platform/qsettings_store.h"
 
 #include <QApplication>
@@ -44,12 +45,12 @@ int RunApplication(int argc, char* argv[])
 
     int result = 0;
     {
-        MainWindow window(*app);
-        CloseOnSignals closeOnSignals(window);
-        window.show();
+        AppWindow window(*app);
+        CloseOnSignals closeOnSignals(window.Frame());
+        window.Start();
         result = qtApp.exec();
+        window.Shutdown();
     }
-    app->SaveAllSettings(); // nothing more when the window's close has saved
     return result;
 }
 

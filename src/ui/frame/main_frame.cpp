@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QStatusTipEvent>
 
-#include <charconv>
 #include <optional>
 #include <string_view>
 
@@ -56,8 +55,12 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     setObjectName(QStringLiteral("MainFrame"));
 
     // The window's rectangle; without a stored one the window system places it.
-    if (const WindowRect rect = ReadWindowRect(m_store, kSection); !IsDefaultWindowRect(rect))
+    if (const WindowRect rect = ReadWindowRect(m_store, kSection); !IsDefaultWindowRect(rect)) {
         ApplyWindowRect(*this, rect);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Nothing stored: the window system places it, two thirds of the screen large.
+        resize(screen->availableSize() * 2 / 3);
+    }
 
     m_actions = new CommandActions(*this, m_router);
     m_actions->BuildMenus(*menuBar());

@@ -1,0 +1,189 @@
+#include "ui/app/app_window.h"
+
+#include "shell/shell_namespace.h"
+#include "ui/app/app_commands.h"
+#include "ui/app/bivora_app.h"
+#include "ui/app/options_sheet.h"
+#include "ui/frame/command_ids.h"
+#include "ui/frame/main_frame.h"
+#include "ui/pane/pane_view.h"
+#include "ui/platform/desktop_apps.h"
+#include "ui/platform/icon_cache.h"
+#include "ui/platform/properties_dialog.h"
+#include "ui/platform/qt_keyboard_state.h"
+#include "ui/platform/qt_launcher.h"
+#include "ui/platform/qt_prompts.h"
+
+#include <QTimer>
+
+namespace bivora {
+
+// The pane pair as the frame keeps it: the frame knows which pane is active (it
+// follows the keyboard focus), so activation goes through the frame.
+class AppWindow::Pair final : public PanePair {
+public:
+    explicit Pair(KeyboardState& keyboard) : m_keyboard(keyboard) {}
+
+    void SetFrame(MainFrame* frame) { m_frame = frame; }
+    void SetPane(int column, PaneView* pane) { m_panes[column] = pane; }
+    PaneView* Pane(int column) const { return m_panes[column]; }
+
+    PaneView* OtherPane(const PaneView* pane) const override
+    {
+        return pane == m_panes[0] ? m_panes[1] : m_panes[0];
+    }
+
+    PaneView* TargetPane(PaneView* pane) override
+    {
+        m_target = m_keyboard.Alt() ? OtherPane(pane) : pane;
+        return m_target;
+    }
+
+    PaneView* ActivePane() const override
+    {
+        if (!m_frame)
+            return m_panes[0];
+        return m_frame->ActivePane() == m_frame->RightPane() ? m_panes[1] : m_panes[0];
+    }
+
+    void SetActivePane(PaneView* pane) override
+    {
+        if (m_frame && pane)
+            m_frame->ActivatePane(pane);
+    }
+
+private:
+    KeyboardState& m_keyboard;
+    MainFrame* m_frame = nullptr;
+    PaneView* m_panes[2] = {nullptr, nullptr};
+    PaneView* m_target = nullptr;
+};
+
+namespace {
+
+template <typename Interface, typename Real>
+Interface& Choose(Interface* given, std::unique_ptr<Interface>& own)
+{
+    if (given)
+        return *given;
+    own = std::make_unique<Real>();
+    return *own;
+}
+
+} // namespace
+
+AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
+    : m_app(app)
+    , m_prompts(Choose<Prompts, QtPrompts>(services.prompts, m_ownPrompts))
+    , m_keyboard(Choose<KeyboardState, QtKeyboardState>(services.keyboard, m_ownKeyboard))
+    , m_launcher(Choose<Launcher, QtLauncher>(services.launcher, m_ownLauncher))
+    , m_icons(std::make_unique<IconCache>())
+    , m_apps(std::make_unique<DesktopAppDatabase>(DesktopDirs::FromProcess()))
+    , m_pair(std::make_unique<Pair>(m_keyboard))
+{
+    OptionsReactions reactions;
+    reactions.reReadPanes = [this] {
+        for (PaneView* pane : {LeftPane(), RightPane()})
+            if (pane)
+                pane->ApplySettingsChange(true, false);
+    };
+    reactions.refreshDateColumns = [this] {
+        for (PaneView* pane : {LeftPane(), RightPane()})
+            if (pane)
+                pane->ApplySettingsChange(false, true);
+    };
+    reactions.applyFlatToolbars = [this](bool flat) { m_frame->ApplyFlatToolbars(flat); };
+    m_commands = std::make_unique<AppCommands>(m_app, m_prompts, std::move(reactions));
+
+    FrameOptions options;
+    options.saveSettings = [this] { return m_app.Settings().saveSettings; };
+    options.flatToolbars = m_app.Settings().flatToolbars;
+
+    auto makePane = [this](int column, QWidget* parent) -> FramePane* {
+        // The panes are made inside the frame's construction, after its router and
+        // status bar: reach them through the splitter's window.
+        auto* frame = qobject_cast<MainFrame*>(parent->window());
+        Q_ASSERT(frame);
+        const std::string& start = column == 0 ? m_app.LeftStartFolder() : m_app.RightStartFolder();
+        PaneContext context{
+            m_app.Store(),
+            m_app.Settings(),
+            *m_app.Namespace(),
+            *m_icons,
+            frame->Status(),
+            m_prompts,
+            m_keyboard,
+            m_launcher,
+            m_shared,
+            const_cast<CommandRouter*>(&frame->Router()),
+            m_pair.get(),
+            [frame](const QString& caption) { frame->setWindowTitle(caption); },
+            {},
+            {},
+            m_apps.get(),
+            [this](QWidget* owner, const std::vector<std::string>& paths) {
+                return ShowProperties(paths, m_prompts, owner);
+            },
+            start.empty() ? std::nullopt : std::optional<std::string>(start),
+        };
+        auto* pane = new PaneView(std::move(context), column == 0, parent);
+        m_pair->SetPane(column, pane);
+        return pane;
+    };
+    m_frame = std::make_unique<MainFrame>(FrameServices{m_app.Store(), m_prompts, m_keyboard}, std::move(options),
+                                          makePane);
+    m_frame->setWindowTitle(QStringLiteral("Bivora"));
+    m_pair->SetFrame(m_frame.get());
+    m_frame->SetApplicationTarget(m_commands.get());
+    m_commands->SetParentWindow(m_frame.get());
+}
+
+AppWindow::~AppWindow()
+{
+    Shutdown();
+}
+
+PaneView* AppWindow::LeftPane() const
+{
+    return m_pair->Pane(0);
+}
+
+PaneView* AppWindow::RightPane() const
+{
+    return m_pair->Pane(1);
+}
+
+PaneView* AppWindow::ActivePane() const
+{
+    return m_pair->ActivePane();
+}
+
+void AppWindow::Start()
+{
+    PaneView* active = m_app.LeftPaneActiveAtStart() ? LeftPane() : RightPane();
+    for (PaneView* pane : {LeftPane(), RightPane()})
+        pane->InitialUpdate();
+    active->Activate();
+    if (active->ExtensionsHidden()) {
+        QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get()] { frame->ExecuteCommand(cmd::kStartupSuggestion); });
+    }
+    m_frame->show();
+}
+
+void AppWindow::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    if (m_frame && m_frame->isVisible())
+        m_frame->close();
+    // The panes store their settings as they go with the frame; the application's
+    // own settings come last.
+    m_pair->SetFrame(nullptr);
+    m_pair->SetPane(0, nullptr);
+    m_pair->SetPane(1, nullptr);
+    m_frame.reset();
+    m_app.SaveAllSettings();
+}
+
+} // namespace bivora

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ui/pane/pane_context.h"
+
+#include <memory>
+
+namespace bivora {
+
+class AppCommands;
+class BivoraApp;
+class DesktopAppDatabase;
+class IconCache;
+class KeyboardState;
+class Launcher;
+class MainFrame;
+class PaneView;
+class Prompts;
+
+// The program's window as start-up assembles it: the main frame with its two panes,
+// the pane pair, the icon cache and the application's link of the command chain.
+// Services a test wants to control are passed in; null ones are the real ones.
+struct AppWindowServices {
+    Prompts* prompts = nullptr;
+    KeyboardState* keyboard = nullptr;
+    Launcher* launcher = nullptr;
+};
+
+class AppWindow {
+public:
+    explicit AppWindow(BivoraApp& app, AppWindowServices services = AppWindowServices());
+    ~AppWindow();
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
+
+    // The last steps of start-up: the pane named by bLeftPaneActive becomes active, both
+    // panes open their start folders, and the suggestion about hidden extensions is
+    // posted when the active pane's folder calls for it. Then the window shows.
+    void Start();
+
+    // The exit path after the window has closed: the panes go (saving their settings),
+    // then the application saves the rest. Safe to call more than once.
+    void Shutdown();
+
+    MainFrame& Frame() const { return *m_frame; }
+    PaneView* LeftPane() const;
+    PaneView* RightPane() const;
+    PaneView* ActivePane() const;
+
+private:
+    class Pair;
+
+    BivoraApp& m_app;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    std::unique_ptr<KeyboardState> m_ownKeyboard;
+    std::unique_ptr<Launcher> m_ownLauncher;
+    Prompts& m_prompts;
+    KeyboardState& m_keyboard;
+    Launcher& m_launcher;
+    std::unique_ptr<IconCache> m_icons;
+    std::unique_ptr<DesktopAppDatabase> m_apps;
+    PaneSharedState m_shared;
+    std::unique_ptr<Pair> m_pair;
+    std::unique_ptr<AppCommands> m_commands;
+    std::unique_ptr<MainFrame> m_frame;
+    bool m_shutDown = false;
+};
+
+} // namespace bivora

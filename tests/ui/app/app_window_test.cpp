@@ -1,0 +1,216 @@
+#include "app_test_support.h"
+
+#include "../test_services.h"
+#include "base/registry_keys.h"
+#include "shell/shell_folder.h"
+#include "ui/app/app_window.h"
+#include "ui/app/bivora_app.h"
+#include "ui/app/close_on_signals.h"
+#include "ui/frame/command_ids.h"
+#include "ui/frame/main_frame.h"
+#include "ui/frame/main_status_bar.h"
+#include "ui/pane/pane_view.h"
+#include "ui/platform/window_placement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace bivora {
+namespace {
+
+namespace section = registry::section;
+namespace value = registry::value;
+
+// A start-up over a temporary home with two folders to show and scripted services.
+class AppWindowTest : public ::testing::Test {
+protected:
+    AppWindowTest()
+    {
+        env = testing::TemporaryEnvironment(dir);
+        QDir(dir.path()).mkpath(QStringLiteral("left/sub"));
+        QDir(dir.path()).mkpath(QStringLiteral("right"));
+        QFile note(dir.path() + "/left/note.txt");
+        EXPECT_TRUE(note.open(QIODevice::WriteOnly));
+        QFile plain(dir.path() + "/right/README");
+        EXPECT_TRUE(plain.open(QIODevice::WriteOnly));
+        left = (dir.path() + "/left").toStdString();
+        right = (dir.path() + "/right").toStdString();
+    }
+
+    std::unique_ptr<AppWindow> Open(BivoraApp& app)
+    {
+        auto window = std::make_unique<AppWindow>(app, AppWindowServices{&prompts, &keyboard, &launcher});
+        window->Start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window->Frame()));
+        return window;
+    }
+
+    static std::vector<std::string> Names(const PaneView& pane)
+    {
+        std::vector<std::string> names;
+        for (const auto& item : pane.Folder()->Items())
+            names.push_back(item->Name());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    QTemporaryDir dir;
+    Environment env;
+    std::string left;
+    std::string right;
+    testing::MemoryStoreFactory factory;
+    test::ScriptedPrompts prompts;
+    test::FakeKeyboardState keyboard;
+    test::RecordingLauncher launcher;
+};
+
+TEST_F(AppWindowTest, PanesOpenTheCommandLineFoldersAndTheStoredActivePane)
+{
+    auto app = Startup({left, right}, env, factory.Factory([](MemorySettingsStore& store) {
+        store.WriteInt(section::kMainFrameSettings, value::kLeftPaneActive, 0);
+    }));
+    auto window = Open(*app);
+    ASSERT_NE(window->LeftPane()->Folder(), nullptr);
+    EXPECT_EQ(window->LeftPane()->Folder()->Path(), left);
+    EXPECT_EQ(window->RightPane()->Folder()->Path(), right);
+    EXPECT_EQ(Names(*window->LeftPane()), (std::vector<std::string>{"note.txt", "sub"}));
+    EXPECT_EQ(window->ActivePane(), window->RightPane());
+    EXPECT_EQ(window->Frame().windowTitle(), QString::fromStdString("Bivora - " + right));
+
+    // The right pane's only file shows no extension: the suggestion comes once idle.
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        return window->Frame().StatusBar().MessageText() == "Suggestion: Enable the DOS file extensions from Explorer";
+    }));
+}
+
+TEST_F(AppWindowTest, ClosingSavesFramePanesAndGeneralSettingsAndTheNextRunRestoresThem)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    {
+        auto window = Open(*app);
+        window->Frame().setGeometry(40, 30, 700, 500);
+        window->Frame().ExecuteCommand(cmd::kDetails);
+        window->Frame().close();
+        window->Shutdown();
+    }
+    MemorySettingsStore& store = *factory.store;
+    EXPECT_EQ(ReadWindowRect(store, section::kMainFrameSettings), (WindowRect{40, 30, 740, 530}));
+    EXPECT_EQ(store.ReadString(section::kLeftPaneSettings, value::kInitialFolder), left);
+    EXPECT_EQ(store.ReadInt(section::kLeftPaneSettings, value::kViewStyle), cmd::kDetails);
+    EXPECT_EQ(store.ReadInt(section::kGeneralSettings, value::kHistoryItems), 15);
+    EXPECT_TRUE(app->SettingsSaved());
+
+    // Without folders on the command line the stored ones come back.
+    auto next = Startup({}, env, [&store](const Environment&, std::string_view) {
+        auto copy = std::make_unique<MemorySettingsStore>();
+        for (const auto& write : store.Writes()) {
+            if (auto number = std::get_if<std::int32_t>(&write.value))
+                copy->WriteInt(write.section, write.name, *number);
+            else if (auto text = std::get_if<std::string>(&write.value))
+                copy->WriteString(write.section, write.name, *text);
+            else
+                copy->WriteBinary(write.section, write.name, std::get<ByteBlock>(write.value));
+        }
+        return std::unique_ptr<SettingsStore>(std::move(copy));
+    });
+    auto window = Open(*next);
+    EXPECT_EQ(window->LeftPane()->Folder()->Path(), left);
+    EXPECT_EQ(window->LeftPane()->ViewStyle(), cmd::kDetails);
+    EXPECT_EQ(NormalWindowRect(window->Frame()), (WindowRect{40, 30, 740, 530}));
+}
+
+TEST_F(AppWindowTest, ClosingWithSavingOffWritesOnlyTheSwitch)
+{
+    auto app = Startup({left, right}, env, factory.Factory([](MemorySettingsStore& store) {
+        store.WriteInt(section::kGeneralSettings, value::kSaveSettings, 0);
+        store.WriteString(section::kMainFrameSettings, value::kWindowRect, "10,20,610,420");
+    }));
+    factory.store->ClearWriteLog();
+    {
+        auto window = Open(*app);
+        window->Frame().ExecuteCommand(cmd::kDetails);
+        window->Frame().close();
+    }
+    ASSERT_EQ(factory.store->Writes().size(), 1u);
+    EXPECT_EQ(factory.store->Writes()[0].name, value::kSaveSettings);
+    EXPECT_EQ(factory.store->ReadString(section::kMainFrameSettings, value::kWindowRect), "10,20,610,420");
+}
+
+TEST_F(AppWindowTest, AbsurdStoredRectangleStaysOnScreen)
+{
+    auto app = Startup({left, right}, env, factory.Factory([](MemorySettingsStore& store) {
+        store.WriteString(section::kMainFrameSettings, value::kWindowRect, "-90000,70000,-89990,2147483647");
+    }));
+    AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.Frame().geometry()));
+    EXPECT_GE(window.Frame().width(), std::min(kMinRestoredWidth, screen.width()));
+}
+
+TEST(PlaceWindowFromSettings, HalvesTheWindowWhenNothingIsStored)
+{
+    MemorySettingsStore store;
+    QWidget window;
+    window.setGeometry(10, 20, 600, 400);
+    PlaceWindowFromSettings(store, section::kFolderDataSettings, window);
+    EXPECT_EQ(window.geometry(), QRect(10, 20, 300, 200));
+
+    WriteWindowRect(store, section::kFolderDataSettings, {50, 60, 450, 360});
+    PlaceWindowFromSettings(store, section::kFolderDataSettings, window);
+    EXPECT_EQ(window.geometry(), QRect(50, 60, 400, 300));
+}
+
+TEST_F(AppWindowTest, TerminationClosesTheWindowAndSavesEverything)
+{
+    auto app = Startup({"/s:Signal", left, right}, env);
+    app->Settings().historyItems = 42;
+    const QString path = QString::fromStdString(env.xdgConfigHome) + "/Quellmoor Plc/BivoraSignal.conf";
+    {
+        auto window = Open(*app);
+        CloseOnSignals closeOnSignals(window->Frame());
+        ASSERT_TRUE(closeOnSignals.Active());
+        ASSERT_EQ(std::raise(SIGTERM), 0);
+        EXPECT_TRUE(testing::WaitUntil([&] { return !window->Frame().isVisible(); }));
+        window->Shutdown();
+        EXPECT_TRUE(app->SettingsSaved());
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("nHistoryItems=42")) << text.constData();
+    EXPECT_TRUE(text.contains("szWindowRect=")) << text.constData();
+    EXPECT_TRUE(text.contains(QByteArray("szInitialFolder=") + QByteArray::fromStdString(left))) << text.constData();
+}
+
+TEST_F(AppWindowTest, InterruptIsACloseRequestToo)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    struct sigaction before {};
+    ::sigaction(SIGINT, nullptr, &before);
+    {
+        CloseOnSignals closeOnSignals(window->Frame());
+        ASSERT_TRUE(closeOnSignals.Active());
+        CloseOnSignals second(window->Frame());
+        EXPECT_FALSE(second.Active()) << "one instance owns the handlers";
+        ASSERT_EQ(std::raise(SIGINT), 0);
+        EXPECT_TRUE(testing::WaitUntil([&] { return !window->Frame().isVisible(); }));
+    }
+    window->Shutdown();
+    EXPECT_EQ(factory.store->ReadInt(section::kGeneralSettings, value::kSaveSettings), 1);
+    // The handler goes with it: the previous disposition is back.
+    struct sigaction after {};
+    ::sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+} // namespace
+} // namespace bivora
