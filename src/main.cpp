@@ -1,12 +1,6 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "ui/app/startup.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Bivora"));
-    window.resize(900, 600);
-    window.show();
-    return app.exec();
+    return bivora::RunApplication(argc, argv);
 }

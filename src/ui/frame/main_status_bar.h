@@ -39,6 +39,7 @@ public:
     QString MessageText() const;
     QString PaneStatusText() const;
     const QString& IdleText() const { return m_idleText; }
+    int MessageTime() const { return m_messageTimeMs; }
     bool IsMessageTimerRunning() const { return m_messageTimer.isActive(); }
     // The message pane's rectangle in the bar's coordinates.
     QRect MessagePaneRect() const;

@@ -67,14 +67,6 @@ constexpr auto kButtons = std::to_array<ToolButton>({
 
 } // namespace
 
-std::vector<int> MainToolBarIds()
-{
-    std::vector<int> ids;
-    for (const ToolButton& button : kButtons)
-        ids.push_back(button.id);
-    return ids;
-}
-
 MainToolBar::MainToolBar(CommandActions& actions, QWidget* parent)
     : QToolBar(QStringLiteral("ToolBar"), parent)
 {

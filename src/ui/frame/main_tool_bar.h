@@ -2,8 +2,6 @@
 
 #include <QToolBar>
 
-#include <vector>
-
 namespace bivora {
 
 class CommandActions;
@@ -23,8 +21,5 @@ public:
 private:
     bool m_flat = false;
 };
-
-// The ids of the main tool bar's buttons in order; 0 marks a separator.
-std::vector<int> MainToolBarIds();
 
 } // namespace bivora

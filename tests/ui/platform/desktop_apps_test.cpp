@@ -1,4 +1,5 @@
 #include "byte_temp_dir.h"
+#include "qt_printers.h"
 #include "recording_launcher.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/detached_start.h"

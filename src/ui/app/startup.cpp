@@ -1,0 +1,53 @@
+#include "ui/app/startup.h"
+
+#include "base/registry_keys.h"
+#include "ui/app/close_on_signals.h"
+#include "ui/app/file_version.h"
+#include "ui/app/main_window.h"
+#include "ui/platform/qsettings_store.h"
+
+#include <QApplication>
+
+namespace bivora {
+
+std::unique_ptr<SettingsStore> OpenSettingsStore(const Environment& env, std::string_view applicationKey)
+{
+    return std::make_unique<QSettingsStore>(QSettingsStore::PathForKey(env.xdgConfigHome, applicationKey));
+}
+
+std::unique_ptr<BivoraApp> Startup(const std::vector<std::string>& arguments, Environment env,
+                                   const StoreFactory& openStore)
+{
+    CommandLine commandLine = ParseCommandLine(arguments, registry::kApplicationKey);
+    std::unique_ptr<SettingsStore> store = openStore(env, commandLine.applicationKey);
+    auto app = std::make_unique<BivoraApp>(std::move(store), std::move(env), std::move(commandLine));
+    app->LoadSettings();
+    return app;
+}
+
+int RunApplication(int argc, char* argv[])
+{
+    // Qt takes its own options (-platform, -style ...) out of argv before the program reads it.
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromUtf8(registry::kCompanyKey.data(),
+                                                            static_cast<qsizetype>(registry::kCompanyKey.size())));
+    QCoreApplication::setApplicationName(QStringLiteral("Bivora"));
+    QCoreApplication::setApplicationVersion(QString::fromStdString(GetFileVersionString()));
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    std::unique_ptr<BivoraApp> app = Startup(arguments, Environment::FromProcess());
+
+    int result = 0;
+    {
+        MainWindow window(*app);
+        CloseOnSignals closeOnSignals(window);
+        window.show();
+        result = qtApp.exec();
+    }
+    app->SaveAllSettings(); // nothing more when the window's close has saved
+    return result;
+}
+
+} // namespace bivora

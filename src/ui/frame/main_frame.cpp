@@ -1,0 +1,453 @@
+#include "ui/frame/main_frame.h"
+
+#include "base/settings_store.h"
+#include "ui/frame/command_actions.h"
+#include "ui/frame/command_ids.h"
+#include "ui/frame/input_dlg.h"
+#include "ui/frame/main_status_bar.h"
+#include "ui/frame/main_tool_bar.h"
+#include "ui/frame/pane_splitter.h"
+#include "ui/platform/services.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusTipEvent>
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace bivora {
+
+namespace {
+
+constexpr const char* kBarStateValue = "BarState";
+
+// The stored window rectangle, left, top, right, bottom. To be replaced by the
+// shared window-rectangle reader once it is in the tree.
+struct StoredRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+std::optional<StoredRect> ReadStoredRect(const SettingsStore& store)
+{
+    const auto text = store.ReadString(MainFrame::kSection, "szWindowRect");
+    if (!text)
+        return std::nullopt;
+    int values[4] = {};
+    std::string_view rest = *text;
+    for (int i = 0; i < 4; ++i) {
+        while (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), values[i]);
+        if (error != std::errc())
+            return std::nullopt;
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        while (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        if (i < 3) {
+            if (rest.empty() || rest.front() != ',')
+                return std::nullopt;
+            rest.remove_prefix(1);
+        }
+    }
+    if (!rest.empty() || values[3] == 0) // a bottom of 0 is the default rectangle
+        return std::nullopt;
+    return StoredRect{values[0], values[1], values[2], values[3]};
+}
+
+void WriteStoredRect(SettingsStore& store, const QRect& rect)
+{
+    const QString text = QStringLiteral("%1,%2,%3,%4")
+                             .arg(rect.left())
+                             .arg(rect.top())
+                             .arg(rect.left() + rect.width())
+                             .arg(rect.top() + rect.height());
+    store.WriteString(MainFrame::kSection, "szWindowRect", text.toStdString());
+}
+
+bool IsViewStyle(int id)
+{
+    return id >= cmd::kSmallIcons && id <= cmd::kDetails;
+}
+
+} // namespace
+
+MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePaneFactory& makePane,
+                     QWidget* parent)
+    : QMainWindow(parent)
+    , m_store(services.store)
+    , m_prompts(services.prompts)
+    , m_keyboard(services.keyboard)
+    , m_options(std::move(options))
+    , m_router([this] {
+        std::vector<CommandTarget*> chain;
+        if (FramePane* pane = ActivePane()) {
+            chain.push_back(pane->ListTarget());
+            chain.push_back(pane->PaneTarget());
+        }
+        chain.push_back(this);
+        chain.push_back(m_appTarget);
+        return chain;
+    })
+{
+    setObjectName(QStringLiteral("MainFrame"));
+
+    // The window's rectangle; without a stored one the window system places it.
+    if (const auto rect = ReadStoredRect(m_store))
+        setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+
+    m_actions = new CommandActions(*this, m_router);
+    m_actions->BuildMenus(*menuBar());
+    connect(m_actions, &CommandActions::MenuBrowsing, this, [this](bool open) {
+        m_openMenus = std::max(0, m_openMenus + (open ? 1 : -1));
+        if (m_openMenus == 0)
+            m_statusBar->EndMenuPrompt();
+    });
+
+    m_toolBar = new MainToolBar(*m_actions, this);
+    m_toolBar->setWindowTitle(QStringLiteral("ToolBar"));
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_driveBarToRoot = m_store.GetInt(kSection, "bDriveBar2Root", 1) != 0;
+
+    m_statusBar = new MainStatusBar(m_prompts, this);
+    setStatusBar(m_statusBar);
+
+    setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    addToolBar(Qt::BottomToolBarArea, m_toolBar);
+    m_bars[bar::kToolBar] = m_toolBar;
+
+    // The saved arrangement of the bars counts only from a store that has recorded
+    // its version; an older one starts with the default arrangement.
+    if (m_store.GetInt(kSection, "nToolbarsVersion", 0) == 1) {
+        if (const auto state = m_store.ReadBinary(kSection, kBarStateValue))
+            restoreState(QByteArray(reinterpret_cast<const char*>(state->data()), qsizetype(state->size())));
+    }
+
+    m_layouts.Load(m_store);
+    if (m_options.flatToolbars)
+        ApplyFlatToolbars(true);
+
+    // The client area: the two panes side by side, the left one active.
+    m_splitter = new PaneSplitter(this);
+    for (int column = 0; column < 2; ++column) {
+        m_panes[column] = makePane(column, m_splitter);
+        Q_ASSERT(m_panes[column] && m_panes[column]->Widget());
+    }
+    m_splitter->SetPanes(m_panes[0]->Widget(), m_panes[1]->Widget(),
+                         m_store.GetInt(kSection, "nLeftPaneWidth", PaneSplitter::kDefaultLeftWidth));
+    setCentralWidget(m_splitter);
+    m_panes[0]->SetActive(true);
+    m_panes[1]->SetActive(false);
+    m_splitter->SetActiveColumn(0);
+
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    m_actions->RefreshAll();
+}
+
+MainFrame::~MainFrame()
+{
+    disconnect(m_focusConnection);
+}
+
+StatusService& MainFrame::Status()
+{
+    return *m_statusBar;
+}
+
+bool MainFrame::ExecuteCommand(int id)
+{
+    const bool done = m_router.Execute(id);
+    m_actions->RefreshAll();
+    return done;
+}
+
+CommandState MainFrame::UpdateCommand(int id) const
+{
+    return m_router.Update(id);
+}
+
+void MainFrame::ActivatePane(FramePane* pane)
+{
+    const int column = pane == m_panes[1] ? 1 : 0;
+    if (pane != m_panes[column] || column == m_activeColumn)
+        return;
+    m_activeColumn = column;
+    m_splitter->SetActiveColumn(column);
+    m_panes[1 - column]->SetActive(false);
+    m_panes[column]->SetActive(true);
+    Q_EMIT ActivePaneChanged(pane);
+}
+
+void MainFrame::OnFocusChanged(QWidget* now)
+{
+    if (!now || m_closed)
+        return;
+    for (FramePane* pane : m_panes) {
+        QWidget* widget = pane->Widget();
+        if (widget == now || widget->isAncestorOf(now)) {
+            ActivatePane(pane);
+            return;
+        }
+    }
+}
+
+void MainFrame::RegisterBar(int barId, QWidget* bar)
+{
+    m_bars[barId] = bar;
+}
+
+QWidget* MainFrame::Bar(int barId) const
+{
+    if (barId == bar::kStatusBar)
+        return m_statusBar;
+    const auto it = m_bars.find(barId);
+    return it == m_bars.end() ? nullptr : it->second;
+}
+
+void MainFrame::ToggleBar(int barId)
+{
+    if (QWidget* widget = Bar(barId))
+        widget->setVisible(widget->isHidden());
+}
+
+void MainFrame::ShowBarIfHidden(int barId)
+{
+    if (QWidget* widget = Bar(barId); widget && widget->isHidden())
+        widget->show();
+}
+
+void MainFrame::ApplyFlatToolbars(bool flat)
+{
+    m_toolBar->ApplyFlat(flat);
+}
+
+void MainFrame::SuspendAccelerators(bool suspend)
+{
+    m_actions->SuspendAccelerators(suspend);
+}
+
+namespace {
+// The bar that a bar-toggle command shows or hides.
+int BarOfToggle(int id)
+{
+    switch (id) {
+    case cmd::kToolbar:
+        return bar::kToolBar;
+    case cmd::kDriveBar:
+        return bar::kDriveBar;
+    case cmd::kTree:
+        return bar::kTreeBar;
+    case cmd::kThumbBar:
+        return bar::kThumbBar;
+    case cmd::kAddressBar:
+        return bar::kAddressBar;
+    case cmd::kStatusBar:
+        return bar::kStatusBar;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+bool MainFrame::OnCommand(int id)
+{
+    if (const int barId = BarOfToggle(id)) {
+        if (id == cmd::kThumbBar && !m_thumbnailsAvailable)
+            return true;
+        ToggleBar(barId);
+        return true;
+    }
+    switch (id) {
+    case cmd::kEqualPanes:
+        m_splitter->EqualPanes();
+        return true;
+    case cmd::kOnePane:
+        m_splitter->OnePane();
+        return true;
+    case cmd::kLayout1:
+    case cmd::kLayout2:
+    case cmd::kLayout3:
+        OnLayoutCommand(id - cmd::kLayout1 + 1);
+        return true;
+    case cmd::kStartupSuggestion:
+        Status().ShowStatusMessage(QStringLiteral("Suggestion: Enable the DOS file extensions from Explorer"));
+        return true;
+    case cmd::kExit:
+        close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainFrame::OnUpdateCommand(int id, CommandState& state)
+{
+    if (const int barId = BarOfToggle(id)) {
+        QWidget* widget = Bar(barId);
+        state.enabled = widget && (id != cmd::kThumbBar || m_thumbnailsAvailable);
+        state.checked = widget && !widget->isHidden();
+        return true;
+    }
+    switch (id) {
+    case cmd::kEqualPanes:
+    case cmd::kOnePane:
+    case cmd::kStartupSuggestion:
+    case cmd::kExit:
+        return true;
+    case cmd::kLayout1:
+    case cmd::kLayout2:
+    case cmd::kLayout3: {
+        const int n = id - cmd::kLayout1 + 1;
+        // The item is greyed while undefined; Ctrl+Shift+7..9 still reaches the
+        // command to define it, since the keys look at Shift before the state.
+        state.enabled = m_layouts.IsDefined(n) || m_keyboard.Shift();
+        state.text = QString::fromStdString(m_layouts.MenuText(n));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void MainFrame::OnLayoutCommand(int n)
+{
+    if (m_keyboard.Shift())
+        DefineLayout(n);
+    else
+        ApplyLayout(n);
+}
+
+QSize MainFrame::ScreenSize() const
+{
+    const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
+    return current ? current->geometry().size() : QSize();
+}
+
+WindowPlacement MainFrame::CurrentPlacement() const
+{
+    WindowPlacement placement;
+    placement.showCommand = isMinimized()   ? WindowPlacement::kShowMinimized
+                            : isMaximized() ? WindowPlacement::kShowMaximized
+                                            : WindowPlacement::kShowNormal;
+    placement.minX = placement.minY = placement.maxX = placement.maxY = -1;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    return placement;
+}
+
+void MainFrame::ApplyPlacement(const WindowPlacement& placement)
+{
+    const QRect normal(placement.left, placement.top, placement.right - placement.left,
+                       placement.bottom - placement.top);
+    if (normal.width() > 0 && normal.height() > 0) {
+        if (isMaximized() || isMinimized())
+            setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+        setGeometry(normal);
+    }
+    if (placement.showCommand == WindowPlacement::kShowMaximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    else if (placement.showCommand == WindowPlacement::kShowMinimized)
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void MainFrame::DefineLayout(int n)
+{
+    InputDlg dialog(m_prompts, this, QStringLiteral("Layout name ?"),
+                    QString::fromStdString(m_layouts.ProposedName(n)),
+                    static_cast<int>(LayoutRecord::kMaxNameLength));
+    if (m_prompts.Exec(dialog) != QDialog::Accepted)
+        return;
+    LayoutRecord record;
+    record.name = LayoutNameFromText(dialog.Text().toStdString());
+    const QSize screenSize = ScreenSize();
+    record.screenWidth = screenSize.width();
+    record.screenHeight = screenSize.height();
+    record.leftPaneWidth = m_splitter->ColumnWidth(0);
+    record.leftViewStyle = m_panes[0]->ViewStyle();
+    record.rightViewStyle = m_panes[1]->ViewStyle();
+    record.placement = CurrentPlacement();
+    const QByteArray state = saveState();
+    if (!m_layouts.Define(n, record, ByteBlock(state.begin(), state.end()))) {
+        // A dock state this large would be refused when the layouts are read back.
+        Status().ShowStatusMessage(QStringLiteral("Layout not stored: the bar arrangement is too large."), true);
+        return;
+    }
+    Status().ShowStatusMessage(QStringLiteral("Layout stored ok."));
+}
+
+void MainFrame::ApplyLayout(int n)
+{
+    const StoredLayout* layout = m_layouts.Get(n);
+    if (!layout)
+        return;
+    const LayoutRecord& record = layout->record;
+    if (ScreenSize() != QSize(record.screenWidth, record.screenHeight)) {
+        const bool yes = m_prompts.AskYesNo(this,
+                                            QStringLiteral("This layout was not defined at current screen resolution.\n"
+                                                           "Applying it may have suboptimal results; Continue anyway?"),
+                                            Prompts::Icon::Exclamation);
+        if (!yes)
+            return;
+    }
+    ApplyPlacement(record.placement);
+    // The new window size reaches the splitter before its column is set.
+    QCoreApplication::sendPostedEvents(this, QEvent::LayoutRequest);
+    m_splitter->SetLeftWidth(record.leftPaneWidth);
+    restoreState(QByteArray(reinterpret_cast<const char*>(layout->dockState.data()),
+                            qsizetype(layout->dockState.size())));
+    const int styles[2] = {record.leftViewStyle, record.rightViewStyle};
+    for (int column = 0; column < 2; ++column) {
+        if (IsViewStyle(styles[column]))
+            m_panes[column]->SetViewStyle(styles[column]);
+    }
+}
+
+bool MainFrame::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (!tip.isEmpty() || m_openMenus > 0)
+            m_statusBar->ShowMenuPrompt(tip);
+        else
+            m_statusBar->EndMenuPrompt();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (m_options.beforeClose)
+        m_options.beforeClose();
+    if (m_options.saveSettings && m_options.saveSettings())
+        SaveSettings();
+    m_layouts.Clear();
+    m_closed = true;
+    event->accept();
+}
+
+void MainFrame::SaveSettings()
+{
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    WriteStoredRect(m_store, normal);
+    m_store.WriteInt(kSection, "nToolbarsVersion", 1);
+    const QByteArray state = saveState();
+    m_store.WriteBinary(kSection, kBarStateValue, ByteBlock(state.begin(), state.end()));
+    m_store.WriteInt(kSection, "bDriveBar2Root", m_driveBarToRoot ? 1 : 0);
+    m_layouts.Save(m_store);
+    m_store.WriteInt(kSection, "nLeftPaneWidth", m_splitter->ColumnWidth(0));
+    m_store.WriteInt(kSection, "bLeftPaneActive", m_activeColumn == 0 ? 1 : 0);
+}
+
+} // namespace bivora

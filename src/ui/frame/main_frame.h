@@ -1,0 +1,137 @@
+#pragma once
+
+#include "base/layout_slots.h"
+#include "ui/frame/command_router.h"
+#include "ui/frame/frame_pane.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <map>
+
+namespace bivora {
+
+class CommandActions;
+class KeyboardState;
+class MainStatusBar;
+class MainToolBar;
+class PaneSplitter;
+class Prompts;
+class SettingsStore;
+class StatusService;
+
+// The services the frame uses; they outlive it.
+struct FrameServices {
+    SettingsStore& store;
+    Prompts& prompts;
+    KeyboardState& keyboard;
+};
+
+// What the frame needs of the general settings and the application.
+struct FrameOptions {
+    // bSaveSettings at the moment the window closes.
+    std::function<bool()> saveSettings = [] { return true; };
+    // bFlatToolbars at creation (later changes come through ApplyFlatToolbars).
+    bool flatToolbars = false;
+    // Runs first when the window closes (open editor windows are told to close).
+    std::function<void()> beforeClose;
+};
+
+// Control-bar ids, as the bar toggles and ShowBarIfHidden name them.
+namespace bar {
+inline constexpr int kAddressBar = 59392;
+inline constexpr int kStatusBar = 59393;
+inline constexpr int kToolBar = 59400;
+inline constexpr int kTreeBar = 59401;
+inline constexpr int kDriveBar = 59402;
+inline constexpr int kThumbBar = 59403;
+} // namespace bar
+
+// The main window: menus, tool bar and status bar, the two panes in a splitter,
+// three window layouts, and the link of the command chain for its own commands.
+// Commands go to the active pane's list, the active pane, the frame, then the
+// application.
+class MainFrame final : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    static constexpr const char* kSection = "MainFrame Settings";
+
+    MainFrame(FrameServices services, FrameOptions options, const FramePaneFactory& makePane,
+              QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    // Runs a command along the chain; false when it is disabled or nobody handles it.
+    bool ExecuteCommand(int id);
+    CommandState UpdateCommand(int id) const;
+    const CommandRouter& Router() const { return m_router; }
+
+    StatusService& Status();
+    MainStatusBar& StatusBar() const { return *m_statusBar; }
+    MainToolBar& ToolBar() const { return *m_toolBar; }
+    CommandActions& Actions() const { return *m_actions; }
+    PaneSplitter& Splitter() const { return *m_splitter; }
+    const LayoutSlots& Layouts() const { return m_layouts; }
+
+    // The panes: column 0 is the left one. The inactive pane is the active one's partner.
+    FramePane* LeftPane() const { return m_panes[0]; }
+    FramePane* RightPane() const { return m_panes[1]; }
+    FramePane* ActivePane() const { return m_panes[m_activeColumn]; }
+    FramePane* InactivePane() const { return m_panes[1 - m_activeColumn]; }
+    void ActivatePane(FramePane* pane);
+
+    // The last link of the command chain (the application); may be null.
+    void SetApplicationTarget(CommandTarget* target) { m_appTarget = target; }
+    // A control bar of another part of the program (address, drive, tree or thumbnail
+    // bar) joins the frame: its toggle command and ShowBarIfHidden then reach it.
+    void RegisterBar(int barId, QWidget* bar);
+    void SetThumbnailsAvailable(bool available) { m_thumbnailsAvailable = available; }
+
+    void ApplyFlatToolbars(bool flat);
+    void ShowBarIfHidden(int barId);
+    void SuspendAccelerators(bool suspend);
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+Q_SIGNALS:
+    void ActivePaneChanged(bivora::FramePane* active);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* Bar(int barId) const;
+    void ToggleBar(int barId);
+    void OnFocusChanged(QWidget* now);
+    void OnLayoutCommand(int n);
+    void DefineLayout(int n);
+    void ApplyLayout(int n);
+    WindowPlacement CurrentPlacement() const;
+    void ApplyPlacement(const WindowPlacement& placement);
+    QSize ScreenSize() const;
+    void SaveSettings();
+
+    SettingsStore& m_store;
+    Prompts& m_prompts;
+    KeyboardState& m_keyboard;
+    FrameOptions m_options;
+    CommandRouter m_router;
+    CommandActions* m_actions = nullptr;
+    MainStatusBar* m_statusBar = nullptr;
+    MainToolBar* m_toolBar = nullptr;
+    PaneSplitter* m_splitter = nullptr;
+    std::array<FramePane*, 2> m_panes{};
+    int m_activeColumn = 0;
+    CommandTarget* m_appTarget = nullptr;
+    std::map<int, QWidget*> m_bars;
+    bool m_thumbnailsAvailable = false;
+    bool m_driveBarToRoot = true;
+    LayoutSlots m_layouts;
+    int m_openMenus = 0;
+    bool m_closed = false;
+    QMetaObject::Connection m_focusConnection;
+};
+
+} // namespace bivora

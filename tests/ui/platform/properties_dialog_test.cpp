@@ -1,0 +1,206 @@
+#include "byte_temp_dir.h"
+#include "qt_printers.h"
+#include "ui/platform/folder_size.h"
+#include "ui/platform/properties_dialog.h"
+#include "ui/platform/services.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMimeDatabase>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace bivora {
+namespace {
+
+// Records the messages; the dialogs' questions are never asked here.
+class RecordingPrompts : public Prompts {
+public:
+    void Message(QWidget*, const QString& text, Icon) override { messages << text; }
+    bool AskYesNo(QWidget*, const QString&, Icon) override { return false; }
+    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    int Exec(QDialog&) override { return QDialog::Rejected; }
+    QStringList messages;
+};
+
+QString Text(const QDialog& dialog, const char* name)
+{
+    const auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+QCheckBox* Box(const QDialog& dialog, const char* name)
+{
+    return dialog.findChild<QCheckBox*>(QLatin1String(name));
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+class PropertiesDialogTest : public ::testing::Test {
+protected:
+    test::ByteTempDir m_dir;
+    RecordingPrompts m_prompts;
+};
+
+TEST_F(PropertiesDialogTest, OneFileShowsItsFields)
+{
+    const std::string path = m_dir.MakeFile("notes \xff.txt", std::string(1234, 'a'), 0640);
+    const struct timespec times[2] = {{978350400, 0}, {978350400, 0}}; // 2001-01-01 12:00 UTC
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+
+    PropertiesDialog dialog({path}, m_prompts);
+    EXPECT_EQ(Text(dialog, "name"), QString::fromUtf8("notes \xef\xbf\xbd.txt"));
+    EXPECT_EQ(Text(dialog, "size"), "1,234 bytes");
+    EXPECT_EQ(Text(dialog, "location"), QString::fromStdString(m_dir.Path()));
+    EXPECT_EQ(Text(dialog, "type"), QMimeDatabase().mimeTypeForName("text/plain").comment());
+    EXPECT_TRUE(Text(dialog, "modified").contains("2001")) << Text(dialog, "modified").toStdString();
+    EXPECT_FALSE(Text(dialog, "created").isEmpty());
+    EXPECT_FALSE(Text(dialog, "accessed").isEmpty());
+    EXPECT_EQ(Text(dialog, "owner"), QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name));
+    EXPECT_EQ(Text(dialog, "group"), QString::fromLocal8Bit(::getgrgid(::getgid())->gr_name));
+    EXPECT_FALSE(dialog.IsComputing()) << "a file's size needs no worker";
+
+    const std::pair<const char*, bool> boxes[] = {
+        {"ownerRead", true},    {"ownerWrite", true},   {"ownerExecute", false},
+        {"groupRead", true},    {"groupWrite", false},  {"groupExecute", false},
+        {"othersRead", false},  {"othersWrite", false}, {"othersExecute", false},
+    };
+    for (const auto& [name, checked] : boxes) {
+        ASSERT_TRUE(Box(dialog, name)) << name;
+        EXPECT_EQ(Box(dialog, name)->isChecked(), checked) << name;
+    }
+}
+
+TEST_F(PropertiesDialogTest, OkAppliesChangedPermissionsKeepingSpecialBits)
+{
+    const std::string path = m_dir.MakeFile("tool", "x", 0644);
+    ASSERT_EQ(::chmod(path.c_str(), 01644), 0);
+    PropertiesDialog dialog({path}, m_prompts);
+    Box(dialog, "ownerExecute")->setChecked(true);
+    Box(dialog, "groupWrite")->setChecked(true);
+    Box(dialog, "othersRead")->setChecked(false);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ModeOf(path), mode_t(01760));
+    EXPECT_TRUE(m_prompts.messages.isEmpty());
+
+    PropertiesDialog cancelled({path}, m_prompts);
+    Box(cancelled, "othersExecute")->setChecked(true);
+    cancelled.reject();
+    EXPECT_EQ(ModeOf(path), mode_t(01760)) << "Cancel changes nothing";
+}
+
+TEST_F(PropertiesDialogTest, FailedChmodIsReportedAndTheDialogStaysOpen)
+{
+    const std::string path = m_dir.MakeFile("brief", "x", 0644);
+    PropertiesDialog dialog({path}, m_prompts);
+    dialog.show();
+    Box(dialog, "othersWrite")->setChecked(true);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    dialog.accept();
+    ASSERT_EQ(m_prompts.messages.size(), 1);
+    EXPECT_TRUE(m_prompts.messages[0].contains("brief")) << m_prompts.messages[0].toStdString();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(PropertiesDialogTest, FolderTotalArrivesFromTheWorker)
+{
+    m_dir.MakeDir("top/a/b");
+    m_dir.MakeFile("top/one", std::string(1000, 'x'));
+    m_dir.MakeFile("top/a/two", std::string(200, 'x'));
+    m_dir.MakeFile("top/a/b/three", std::string(34, 'x'));
+    ASSERT_EQ(::symlink("/nonexistent/target", (m_dir.Path() + "/top/a/link").c_str()), 0);
+    const std::string top = m_dir.Path() + "/top";
+
+    std::atomic<bool> stop = false;
+    const FolderTotal total = SumItems({top}, stop);
+    EXPECT_EQ(total.files, 4u);
+    EXPECT_EQ(total.folders, 3u);
+    EXPECT_EQ(total.bytes, 1234u + std::string("/nonexistent/target").size());
+    EXPECT_FALSE(total.stopped);
+    stop = true;
+    EXPECT_TRUE(SumItems({top}, stop).stopped);
+
+    PropertiesDialog dialog({top}, m_prompts);
+    EXPECT_EQ(Text(dialog, "type"), QMimeDatabase().mimeTypeForName("inode/directory").comment());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") != "Computing..."; }, 5000));
+    EXPECT_EQ(Text(dialog, "size"), "1,253 bytes");
+    EXPECT_EQ(Text(dialog, "contents"), "4 files, 2 folders");
+}
+
+TEST_F(PropertiesDialogTest, SeveralItemsShowCountAndTotal)
+{
+    m_dir.MakeDir("sub");
+    const std::string a = m_dir.MakeFile("a", std::string(1500, 'x'));
+    const std::string b = m_dir.MakeFile("sub/b", std::string(500, 'x'));
+    PropertiesDialog dialog({a, m_dir.Path() + "/sub"}, m_prompts);
+    EXPECT_EQ(Text(dialog, "name"), "2 items");
+    EXPECT_EQ(Text(dialog, "location"), QString::fromStdString(m_dir.Path()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") != "Computing..."; }, 5000));
+    EXPECT_EQ(Text(dialog, "size"), "2,000 bytes");
+    EXPECT_EQ(Text(dialog, "contents"), "2 files, 1 folder");
+    EXPECT_EQ(dialog.findChild<QCheckBox*>(), nullptr) << "permissions are edited one item at a time";
+}
+
+// Closing the dialog while the walk runs stops the worker and waits for it.
+TEST_F(PropertiesDialogTest, ClosingEarlyStopsAndJoinsTheWorker)
+{
+    std::atomic<bool> started = false;
+    std::atomic<bool> sawStop = false;
+    std::atomic<bool> returned = false;
+    const auto slowWalk = [&](const std::vector<std::string>&, const std::atomic<bool>& stop) {
+        started = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!stop && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sawStop = stop.load();
+        FolderTotal total;
+        total.stopped = stop.load();
+        returned = true;
+        return total;
+    };
+    const std::string folder = m_dir.MakeDir("big");
+    {
+        PropertiesDialog dialog({folder}, m_prompts, nullptr, slowWalk);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+        EXPECT_TRUE(dialog.IsComputing());
+        dialog.reject();
+        EXPECT_TRUE(returned) << "the worker has been joined when the dialog closes";
+        EXPECT_TRUE(sawStop);
+        EXPECT_EQ(Text(dialog, "size"), "Computing...");
+    }
+
+    // destroyed without closing: the destructor stops it the same way
+    started = sawStop = returned = false;
+    auto dialog = std::make_unique<PropertiesDialog>(std::vector<std::string>{folder}, m_prompts, nullptr, slowWalk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+    dialog.reset();
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(sawStop);
+}
+
+TEST_F(PropertiesDialogTest, NothingSelectedShowsNoDialog)
+{
+    EXPECT_FALSE(ShowProperties({}, m_prompts, nullptr));
+}
+
+} // namespace
+} // namespace bivora
