@@ -18,6 +18,7 @@
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/execute_item.h"
 #include "ui/platform/item_context_menu.h"
+#include "ui/platform/properties_dialog.h"
 #include "ui/platform/services.h"
 
 #include <QAbstractItemView>
@@ -941,8 +942,17 @@ void PaneView::Properties()
     std::vector<std::string> paths;
     for (const int row : SelectedRows())
         paths.push_back(ItemAt(row)->FullPath());
-    if (paths.empty() || !m_ctx.showProperties || !m_ctx.showProperties(this, paths))
+    if (paths.empty()) {
         m_ctx.status.ShowStatusMessage(QStringLiteral("No property sheet for this selection"), true);
+        return;
+    }
+    if (m_ctx.showProperties) {
+        if (!m_ctx.showProperties(this, paths))
+            m_ctx.status.ShowStatusMessage(QStringLiteral("No property sheet for this selection"), true);
+        return;
+    }
+    PropertiesDialog dialog(std::move(paths), m_ctx.prompts, this);
+    m_ctx.prompts.Exec(dialog);
 }
 
 QAction* PaneView::ChooseFrom(QMenu& menu, const QPoint& globalPos)

@@ -179,7 +179,7 @@ TEST_F(PaneSurroundingsTest, OwnMenuWithoutSelectionRunsItsCommand)
     EXPECT_EQ(RowNames(*left), (Names{"a.b", "b.a"}));
 }
 
-TEST_F(PaneSurroundingsTest, PropertiesWithoutASelectionAlerts)
+TEST_F(PaneSurroundingsTest, PropertiesShowTheDialogForTheSelectionAndAlertWithoutOne)
 {
     tree.MakeFile("data/a");
     MakePanes(data, data);
@@ -188,6 +188,13 @@ TEST_F(PaneSurroundingsTest, PropertiesWithoutASelectionAlerts)
     left->OnCommand(cmd::kProperties);
     EXPECT_EQ(status.Last(), QStringLiteral("No property sheet for this selection"));
     EXPECT_TRUE(status.LastIsAlert());
+
+    Select(*left, {"a"});
+    EXPECT_TRUE(router.Update(cmd::kProperties).enabled);
+    status.messages.clear();
+    ASSERT_TRUE(router.Execute(cmd::kProperties));
+    EXPECT_EQ(prompts.Texts(ScriptedPrompts::Kind::Dialog).size(), 1);
+    EXPECT_TRUE(status.messages.empty());
 }
 
 TEST_F(PaneSurroundingsTest, SettingsAreReadWithDefaultsAndWrittenAtClose)
