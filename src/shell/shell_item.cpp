@@ -30,7 +30,10 @@ bool ShellItem::Init(FindData&& find)
 bool ShellItem::Init(ShellNamespace::Child&& child, bool fileSystemFolder)
 {
     SetAttributes(child.attributes);
-    if (child.find && fileSystemFolder && (child.attributes & attr::kFileSystem))
+    // The Trash is no file-system folder, but its items are files: their sizes and
+    // times are worth showing.
+    const bool completes = fileSystemFolder || child.id.kind == ItemId::Kind::TrashEntry;
+    if (child.find && completes && (child.attributes & attr::kFileSystem))
         SetFindData(*child.find);
     m_name = std::move(child.name);
     if (m_name.empty() && child.find)

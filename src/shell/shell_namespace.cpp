@@ -1,6 +1,7 @@
 #include "shell/shell_namespace.h"
 
 #include "base/path_text.h"
+#include "shell/directory_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -681,6 +682,13 @@ std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtu
             child.attributes = attr::kFileSystem | (isFolder ? attr::kFolder | attr::kFileSysAncestor : 0u)
                 | (S_ISLNK(st.st_mode) ? attr::kLink : 0u);
             child.displayName = child.name;
+            FindData find;
+            if (StatEntry(PathJoin(filesDir, trashName), find)) {
+                find.name.clear(); // the record keeps the original name
+                if (isFolder)
+                    find.size = 0;
+                child.find = std::move(find);
+            }
             children.push_back(std::move(child));
         }
         ::closedir(dir);

@@ -150,6 +150,29 @@ TEST_F(ShellFolderTest, FailedOrCancelledOpenChangesNothing)
     EXPECT_EQ(folder.FindItemByName("kept"), kept);
 }
 
+TEST_F(ShellFolderTest, TrashShowsItemsByOriginalNameWithTheirSizes)
+{
+    tree.MakeFile("home/.local/share/Trash/files/notes.txt.2", "hello");
+    tree.MakeFile("home/.local/share/Trash/info/notes.txt.2.trashinfo", "[Trash Info]\nPath=/home/u/notes.txt\n");
+    tree.MakeDir("home/.local/share/Trash/files/old");
+    tree.MakeFile("home/.local/share/Trash/files/old/inner", "123");
+    tree.MakeFile("home/.local/share/Trash/info/old.trashinfo", "[Trash Info]\nPath=/home/u/old\n");
+
+    ShellFolder trash(ns);
+    ASSERT_EQ(trash.Open(*ns.ParsePath("::{Trash}"), true), ShellFolder::kOk);
+    EXPECT_FALSE(trash.IsFileSystem());
+    EXPECT_EQ(trash.Title(), "Trash");
+    const ShellItem* notes = trash.FindItemByName("notes.txt");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(notes->size, 5u);
+    EXPECT_EQ(notes->SizeText(), "5");
+    EXPECT_NE(notes->modified, 0);
+    const ShellItem* old = trash.FindItemByName("old");
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->SizeText(), "<folder>");
+    EXPECT_EQ(old->size, 0u);
+}
+
 TEST_F(ShellFolderTest, HiddenFilesFollowTheSwitchAtTheNextRead)
 {
     tree.MakeFile("data/.profile", "p");
