@@ -8,6 +8,8 @@
 #include "ui/app/close_on_signals.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/main_frame.h"
+#include "ui/find/sort_list_ctrl.h"
+#include <QAbstractItemView>
 #include "ui/frame/main_status_bar.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/window_placement.h"
@@ -89,6 +91,30 @@ TEST_F(AppWindowTest, PanesOpenTheCommandLineFoldersAndTheStoredActivePane)
     ASSERT_TRUE(testing::WaitUntil([&] {
         return window->Frame().StatusBar().MessageText() == "Suggestion: Enable the DOS file extensions from Explorer";
     }));
+}
+
+TEST_F(AppWindowTest, TabMovesTheActivePaneForFrameCaptionAndCommands)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    ASSERT_EQ(window->ActivePane(), window->LeftPane());
+    QTest::keyClick(window->LeftPane()->List().CurrentView(), Qt::Key_Tab);
+    EXPECT_EQ(window->ActivePane(), window->RightPane());
+    EXPECT_EQ(window->Frame().ActivePane(), window->RightPane());
+    EXPECT_TRUE(window->RightPane()->IsActive());
+    EXPECT_FALSE(window->LeftPane()->IsActive());
+    EXPECT_EQ(window->Frame().windowTitle(), QString::fromStdString("Bivora - " + right));
+
+    // Commands now reach the right pane: a view style lands on its list only.
+    const int leftStyle = window->LeftPane()->ViewStyle();
+    ASSERT_TRUE(window->Frame().ExecuteCommand(leftStyle == cmd::kDetails ? cmd::kSmallIcons : cmd::kDetails));
+    EXPECT_EQ(window->LeftPane()->ViewStyle(), leftStyle);
+    EXPECT_NE(window->RightPane()->ViewStyle(), leftStyle);
+
+    QTest::keyClick(window->RightPane()->List().CurrentView(), Qt::Key_Tab);
+    EXPECT_EQ(window->Frame().ActivePane(), window->LeftPane());
+    EXPECT_EQ(window->Frame().windowTitle(), QString::fromStdString("Bivora - " + left));
 }
 
 TEST_F(AppWindowTest, ClosingSavesFramePanesAndGeneralSettingsAndTheNextRunRestoresThem)
