@@ -9,6 +9,7 @@
 #include <QIcon>
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 namespace bivora {
@@ -247,13 +248,22 @@ void PaneModel::PermuteRows(const std::vector<int>& newOrder)
 void PaneModel::BuildSortKeys() const
 {
     m_sortKeys.resize(m_rows.size());
+    std::size_t textSize = 0;
+    for (const Row& row : m_rows)
+        textSize += row.item->Name().size();
+    m_sortText.clear();
+    m_sortText.reserve(textSize);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const ShellItem& item = *m_rows[i].item;
+        const std::string& name = item.Name();
         SortKey& key = m_sortKeys[i];
-        key.name = item.Name();
-        key.type = TypeOf(key.name);
-        key.asciiType = std::all_of(key.type.begin(), key.type.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        key.name = m_sortText.size();
+        key.nameLength = static_cast<std::uint32_t>(name.size());
+        for (const char c : name)
+            m_sortText.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        const std::string_view type = TypeOf(name);
+        key.typeLength = static_cast<std::uint32_t>(type.size());
+        key.asciiType = std::all_of(type.begin(), type.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         key.size = item.size;
         key.time = item.Time(m_dateKind);
         key.folder = item.IsFolder(false);
@@ -263,22 +273,13 @@ void PaneModel::BuildSortKeys() const
 
 namespace {
 
-inline int FoldedCompare(std::string_view a, std::string_view b)
+// Folded texts byte by byte as unsigned values, a prefix first: the order of CompareNames.
+inline int CompareFolded(const char* a, std::size_t lengthA, const char* b, std::size_t lengthB)
 {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        unsigned char ca = static_cast<unsigned char>(a[i]);
-        unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca == cb)
-            continue;
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    const int result = std::memcmp(a, b, std::min(lengthA, lengthB));
+    if (result != 0)
+        return result < 0 ? -1 : 1;
+    return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
 }
 
 } // namespace
@@ -289,6 +290,8 @@ int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
         BuildSortKeys();
     const SortKey& a = m_sortKeys[static_cast<std::size_t>(rowA)];
     const SortKey& b = m_sortKeys[static_cast<std::size_t>(rowB)];
+    const char* nameA = m_sortText.data() + a.name;
+    const char* nameB = m_sortText.data() + b.name;
     int key = SortParamKey(sortParam);
     int result = 0;
     // the same order as ComparePaneRows, on the gathered keys
@@ -298,9 +301,14 @@ int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
         if (a.folder && key == cmd::kSortByType)
             key = cmd::kSortByName;
         switch (key) {
-        case cmd::kSortByType:
-            result = a.asciiType && b.asciiType ? FoldedCompare(a.type, b.type) : CompareTypes(a.type, b.type);
+        case cmd::kSortByType: {
+            const char* typeA = nameA + (a.nameLength - a.typeLength);
+            const char* typeB = nameB + (b.nameLength - b.typeLength);
+            result = a.asciiType && b.asciiType
+                         ? CompareFolded(typeA, a.typeLength, typeB, b.typeLength)
+                         : CompareTypes(std::string_view(typeA, a.typeLength), std::string_view(typeB, b.typeLength));
             break;
+        }
         case cmd::kSortBySize:
             result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
             break;
@@ -311,7 +319,7 @@ int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
             break;
         }
         if (result == 0)
-            result = FoldedCompare(a.name, b.name);
+            result = CompareFolded(nameA, a.nameLength, nameB, b.nameLength);
     }
     return SortParamAscending(sortParam) ? result : -result;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -80,11 +81,15 @@ private:
     };
     static constexpr int kIconNotAsked = -2;
 
+    // A row's sort key. The name is kept folded (A-Z to lower case) in one shared
+    // buffer, so comparing two rows reads two short runs of one array with memcmp
+    // instead of chasing two records across the heap; the type is the name's tail.
     struct SortKey {
-        std::string_view name;
-        std::string_view type;
         std::uint64_t size = 0;
         std::int64_t time = 0;
+        std::size_t name = 0; // offset of the folded name in m_sortText
+        std::uint32_t nameLength = 0;
+        std::uint32_t typeLength = 0;
         bool folder = false;
         bool asciiType = true;
     };
@@ -101,6 +106,7 @@ private:
     int m_dateKind = 0;
     bool m_frozen = false;
     mutable std::vector<SortKey> m_sortKeys;
+    mutable std::string m_sortText;
     mutable bool m_sortKeysValid = false;
 };
 
