@@ -1,15 +1,11 @@
 #include "ui/pane/pane_model.h"
 
 #include "shell/shell_item.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
-#include "ui/pane/row_order.h"
 #include "ui/platform/icon_cache.h"
 
 #include <QIcon>
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 namespace bivora {
@@ -242,86 +238,30 @@ void PaneModel::PermuteRows(const std::vector<int>& newOrder)
     for (const int from : newOrder)
         reordered.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(reordered);
-    ForgetSortKeys();
+    // the keys move with their rows: a re-sort needs no new gathering
+    if (m_sortKeysValid)
+        m_sortKeys.Permute(newOrder);
 }
 
-void PaneModel::BuildSortKeys() const
+void PaneModel::SetSortKeys(RowSortKeys keys)
 {
-    m_sortKeys.resize(m_rows.size());
-    std::size_t textSize = 0;
-    for (const Row& row : m_rows)
-        textSize += row.item->Name().size();
-    m_sortText.clear();
-    m_sortText.reserve(textSize);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const ShellItem& item = *m_rows[i].item;
-        const std::string& name = item.Name();
-        SortKey& key = m_sortKeys[i];
-        key.name = m_sortText.size();
-        key.nameLength = static_cast<std::uint32_t>(name.size());
-        for (const char c : name)
-            m_sortText.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-        const std::string_view type = TypeOf(name);
-        key.typeLength = static_cast<std::uint32_t>(type.size());
-        key.asciiType = std::all_of(type.begin(), type.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        key.size = item.size;
-        key.time = item.Time(m_dateKind);
-        key.folder = item.IsFolder(false);
-    }
+    if (keys.Size() != m_rows.size() || keys.DateKind() != m_dateKind)
+        return;
+    m_sortKeys = std::move(keys);
     m_sortKeysValid = true;
 }
 
-namespace {
-
-// Folded texts byte by byte as unsigned values, a prefix first: the order of CompareNames.
-inline int CompareFolded(const char* a, std::size_t lengthA, const char* b, std::size_t lengthB)
-{
-    const int result = std::memcmp(a, b, std::min(lengthA, lengthB));
-    if (result != 0)
-        return result < 0 ? -1 : 1;
-    return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
-}
-
-} // namespace
-
 int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
 {
-    if (!m_sortKeysValid)
-        BuildSortKeys();
-    const SortKey& a = m_sortKeys[static_cast<std::size_t>(rowA)];
-    const SortKey& b = m_sortKeys[static_cast<std::size_t>(rowB)];
-    const char* nameA = m_sortText.data() + a.name;
-    const char* nameB = m_sortText.data() + b.name;
-    int key = SortParamKey(sortParam);
-    int result = 0;
-    // the same order as ComparePaneRows, on the gathered keys
-    if (a.folder != b.folder) {
-        result = a.folder ? -1 : 1;
-    } else {
-        if (a.folder && key == cmd::kSortByType)
-            key = cmd::kSortByName;
-        switch (key) {
-        case cmd::kSortByType: {
-            const char* typeA = nameA + (a.nameLength - a.typeLength);
-            const char* typeB = nameB + (b.nameLength - b.typeLength);
-            result = a.asciiType && b.asciiType
-                         ? CompareFolded(typeA, a.typeLength, typeB, b.typeLength)
-                         : CompareTypes(std::string_view(typeA, a.typeLength), std::string_view(typeB, b.typeLength));
-            break;
-        }
-        case cmd::kSortBySize:
-            result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
-            break;
-        case cmd::kSortByDate:
-            result = a.time == b.time ? 0 : (a.time > b.time ? -1 : 1);
-            break;
-        default:
-            break;
-        }
-        if (result == 0)
-            result = CompareFolded(nameA, a.nameLength, nameB, b.nameLength);
+    if (!m_sortKeysValid) {
+        std::vector<ShellItem*> items;
+        items.reserve(m_rows.size());
+        for (const Row& row : m_rows)
+            items.push_back(row.item);
+        m_sortKeys.Build(items, m_dateKind);
+        m_sortKeysValid = true;
     }
-    return SortParamAscending(sortParam) ? result : -result;
+    return m_sortKeys.Compare(static_cast<std::size_t>(rowA), static_cast<std::size_t>(rowB), sortParam);
 }
 
 } // namespace bivora
