@@ -334,9 +334,9 @@ bool PaneView::GoToFolder(ItemIdList id)
     status.ShowStatusMessage(QStringLiteral("Reading folder..."));
 
     // The worker owns the new folder until it hands it back; when it is left behind
-    // after Escape it destroys the folder itself.
-    // The records are also put in the list's order there, with the sort keys gathered
-    // while they are fresh in the cache, so that the GUI thread only appends rows.
+    // after Escape it destroys the folder itself. It also puts the records in the
+    // list's order and gathers their sort keys, so that the GUI thread only appends
+    // rows and the window keeps painting while a large folder is sorted.
     struct Read {
         std::unique_ptr<ShellFolder> folder;
         ItemIdList id;
