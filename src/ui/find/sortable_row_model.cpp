@@ -78,15 +78,17 @@ bool SortableRowModel::SortRows(const RowCompare& compare)
     if (count < 2 || !compare)
         return false;
 
+    // Rows already in order (a re-sort after a refresh, rows added in order) cost one
+    // comparison each and no layout change.
+    bool ordered = true;
+    for (int row = 1; row < count && ordered; ++row)
+        ordered = compare(row - 1, row) <= 0;
+    if (ordered)
+        return false;
+
     std::vector<int> order(static_cast<std::size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&compare](int a, int b) { return compare(a, b) < 0; });
-
-    bool moved = false;
-    for (int i = 0; i < count && !moved; ++i)
-        moved = order[static_cast<std::size_t>(i)] != i;
-    if (!moved)
-        return false;
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 

@@ -1,9 +1,6 @@
 #include "ui/pane/pane_model.h"
 
 #include "shell/shell_item.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
-#include "ui/pane/row_order.h"
 #include "ui/platform/icon_cache.h"
 
 #include <QIcon>
@@ -241,79 +238,30 @@ void PaneModel::PermuteRows(const std::vector<int>& newOrder)
     for (const int from : newOrder)
         reordered.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
     m_rows = std::move(reordered);
-    ForgetSortKeys();
+    // the keys move with their rows: a re-sort needs no new gathering
+    if (m_sortKeysValid)
+        m_sortKeys.Permute(newOrder);
 }
 
-void PaneModel::BuildSortKeys() const
+void PaneModel::SetSortKeys(RowSortKeys keys)
 {
-    m_sortKeys.resize(m_rows.size());
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const ShellItem& item = *m_rows[i].item;
-        SortKey& key = m_sortKeys[i];
-        key.name = item.Name();
-        key.type = TypeOf(key.name);
-        key.asciiType = std::all_of(key.type.begin(), key.type.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        key.size = item.size;
-        key.time = item.Time(m_dateKind);
-        key.folder = item.IsFolder(false);
-    }
+    if (keys.Size() != m_rows.size() || keys.DateKind() != m_dateKind)
+        return;
+    m_sortKeys = std::move(keys);
     m_sortKeysValid = true;
 }
 
-namespace {
-
-inline int FoldedCompare(std::string_view a, std::string_view b)
-{
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        unsigned char ca = static_cast<unsigned char>(a[i]);
-        unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca == cb)
-            continue;
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-} // namespace
-
 int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
 {
-    if (!m_sortKeysValid)
-        BuildSortKeys();
-    const SortKey& a = m_sortKeys[static_cast<std::size_t>(rowA)];
-    const SortKey& b = m_sortKeys[static_cast<std::size_t>(rowB)];
-    int key = SortParamKey(sortParam);
-    int result = 0;
-    // the same order as ComparePaneRows, on the gathered keys
-    if (a.folder != b.folder) {
-        result = a.folder ? -1 : 1;
-    } else {
-        if (a.folder && key == cmd::kSortByType)
-            key = cmd::kSortByName;
-        switch (key) {
-        case cmd::kSortByType:
-            result = a.asciiType && b.asciiType ? FoldedCompare(a.type, b.type) : CompareTypes(a.type, b.type);
-            break;
-        case cmd::kSortBySize:
-            result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
-            break;
-        case cmd::kSortByDate:
-            result = a.time == b.time ? 0 : (a.time > b.time ? -1 : 1);
-            break;
-        default:
-            break;
-        }
-        if (result == 0)
-            result = FoldedCompare(a.name, b.name);
+    if (!m_sortKeysValid) {
+        std::vector<ShellItem*> items;
+        items.reserve(m_rows.size());
+        for (const Row& row : m_rows)
+            items.push_back(row.item);
+        m_sortKeys.Build(items, m_dateKind);
+        m_sortKeysValid = true;
     }
-    return SortParamAscending(sortParam) ? result : -result;
+    return m_sortKeys.Compare(static_cast<std::size_t>(rowA), static_cast<std::size_t>(rowB), sortParam);
 }
 
 } // namespace bivora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/find/sortable_row_model.h"
+#include "ui/pane/row_sort_keys.h"
 
 #include <QString>
 
@@ -41,6 +42,10 @@ public:
     void Clear();
     // Appends rows for the records (one range); returns the first new row.
     int AppendRows(const std::vector<ShellItem*>& items);
+    // Takes sort keys gathered elsewhere (on a reading worker) for the rows as they
+    // stand, key i for row i, instead of gathering them at the next sort. Keys of
+    // another count or date kind are not taken.
+    void SetSortKeys(RowSortKeys keys);
     // Removes the rows (any order, duplicates allowed), contiguous ones as one range.
     void RemoveRows(std::vector<int> rows);
 
@@ -58,8 +63,7 @@ public:
     QString DateText(int row) const;
 
     // The pane's row order (ComparePaneRows) of two rows under a sort parameter, from
-    // keys gathered once per arrangement of the rows, so a sort of 100,000 rows reads
-    // one compact array instead of chasing every record.
+    // keys gathered once for the rows (RowSortKeys) and rearranged with them.
     int CompareRows(int rowA, int rowB, std::uint32_t sortParam) const;
 
     // No row without a record and no record on two rows.
@@ -80,15 +84,6 @@ private:
     };
     static constexpr int kIconNotAsked = -2;
 
-    struct SortKey {
-        std::string_view name;
-        std::string_view type;
-        std::uint64_t size = 0;
-        std::int64_t time = 0;
-        bool folder = false;
-        bool asciiType = true;
-    };
-    void BuildSortKeys() const;
     void ForgetSortKeys() { m_sortKeysValid = false; }
 
     const QString& NameText(const Row& row) const;
@@ -100,7 +95,7 @@ private:
     std::vector<Row> m_rows;
     int m_dateKind = 0;
     bool m_frozen = false;
-    mutable std::vector<SortKey> m_sortKeys;
+    mutable RowSortKeys m_sortKeys;
     mutable bool m_sortKeysValid = false;
 };
 

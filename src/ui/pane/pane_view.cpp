@@ -9,6 +9,7 @@
 #include "shell/shell_namespace.h"
 #include "shell/volume_info.h"
 #include "ui/find/sort_list_ctrl.h"
+#include "ui/find/sort_param.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/status_service.h"
 #include "ui/pane/folder_changed_event.h"
@@ -333,21 +334,41 @@ bool PaneView::GoToFolder(ItemIdList id)
     status.ShowStatusMessage(QStringLiteral("Reading folder..."));
 
     // The worker owns the new folder until it hands it back; when it is left behind
-    // after Escape it destroys the folder itself.
+    // after Escape it destroys the folder itself. It also puts the records in the
+    // list's order and gathers their sort keys, so that the GUI thread only appends
+    // rows and the window keeps painting while a large folder is sorted.
     struct Read {
         std::unique_ptr<ShellFolder> folder;
         ItemIdList id;
         int result = ShellFolder::kFailed;
+        RowOrder order;
     };
     auto read = std::make_shared<Read>();
     read->folder = std::make_unique<ShellFolder>(m_ctx.ns, enumflags::kPane);
     read->id = std::move(id);
+    const bool sorted = m_list->SortKey() != cmd::kUnsorted;
+    const std::uint32_t sortParam = MakeSortParam(m_list->SortKey(), m_list->Ascending());
+    const int dateKind = m_model->DateKind();
     bool finished = false;
     {
         BusyScope busy(*this, false);
         finished = RunOffGuiThread(
-            [read](const std::atomic<bool>& cancel) {
+            [read, sorted, sortParam, dateKind](const std::atomic<bool>& cancel) {
                 read->result = read->folder->Open(std::move(read->id), true, &cancel);
+                if (read->result == ShellFolder::kFailed || !sorted || cancel.load())
+                    return;
+                std::vector<ShellItem*>& items = read->order.items;
+                items.reserve(read->folder->Items().size());
+                for (const auto& item : read->folder->Items())
+                    items.push_back(item.get());
+                read->order.keys.Build(items, dateKind);
+                const std::vector<int> order = read->order.keys.Order(sortParam);
+                std::vector<ShellItem*> arranged;
+                arranged.reserve(items.size());
+                for (const int from : order)
+                    arranged.push_back(items[static_cast<std::size_t>(from)]);
+                items = std::move(arranged);
+                read->order.keys.Permute(order);
             },
             {&status, QStringLiteral("Reading folder..."), 300, true});
     }
@@ -371,7 +392,7 @@ bool PaneView::GoToFolder(ItemIdList id)
     // rows go before the records they point at
     m_model->Clear();
     m_folder = std::move(read->folder);
-    FillList();
+    FillRows(read->order.items.empty() ? nullptr : &read->order);
 
     std::optional<std::string> focusName;
     if (m_folder->IsFileSystem() && m_arriveHook)
@@ -392,24 +413,40 @@ bool PaneView::Allows(const ShellItem& item) const
 
 void PaneView::FillList()
 {
+    FillRows(nullptr);
+}
+
+void PaneView::FillRows(RowOrder* arranged)
+{
     m_list->setUpdatesEnabled(false);
     m_model->Clear();
     m_byteTotal = 0;
     if (m_folder) {
         std::vector<ShellItem*> rows;
         rows.reserve(m_folder->Items().size());
-        for (const auto& item : m_folder->Items()) {
+        const auto add = [&](ShellItem* item) {
             if (item->state == ShellItem::kHidden)
-                continue;
+                return;
             if (!Allows(*item)) {
                 item->state = ShellItem::kHidden;
-                continue;
+                return;
             }
             item->state = ShellItem::kShown;
             m_byteTotal += item->size;
-            rows.push_back(item.get());
+            rows.push_back(item);
+        };
+        if (arranged) {
+            for (ShellItem* item : arranged->items)
+                add(item);
+        } else {
+            for (const auto& item : m_folder->Items())
+                add(item.get());
         }
         m_model->AppendRows(rows);
+        // keys of a filtered arrangement no longer match the rows
+        if (arranged && rows.size() == arranged->items.size())
+            m_model->SetSortKeys(std::move(arranged->keys));
+        // rows appended in the list's order find it so at one comparison each
         SortRows();
     }
     m_list->setUpdatesEnabled(true);

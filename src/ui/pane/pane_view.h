@@ -5,6 +5,7 @@
 #include "ui/frame/command_router.h"
 #include "ui/frame/frame_pane.h"
 #include "ui/pane/pane_context.h"
+#include "ui/pane/row_sort_keys.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -135,6 +136,14 @@ protected:
 
 private:
     class BusyScope;
+
+    // A folder's records in the list's order, with their sort keys in that order.
+    struct RowOrder {
+        std::vector<ShellItem*> items;
+        RowSortKeys keys;
+    };
+    // FillList, taking the records in the given order when there is one.
+    void FillRows(RowOrder* arranged);
 
     void LoadSettings();
     void SaveSettings();

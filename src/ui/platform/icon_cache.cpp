@@ -69,36 +69,49 @@ int IconCache::IconIndex(ShellItem& item)
 {
     if (item.iconIndex >= 0)
         return item.iconIndex;
+    // The key is looked up before the icon is made: making one loads and decodes image
+    // files, far too slow to do for every row a view paints.
+    const auto indexOf = [this](const QString& key, const auto& make) {
+        if (auto it = m_index.constFind(key); it != m_index.constEnd())
+            return *it;
+        return IndexFor(key, make());
+    };
     const ItemId& id = item.Id();
     int index = -1;
     if (id.kind == ItemId::Kind::Special) {
         if (id.key == "Computer")
-            index = IndexFor(QStringLiteral("special:computer"), Themed("computer", QStyle::SP_ComputerIcon));
+            index = indexOf(QStringLiteral("special:computer"),
+                            [] { return Themed("computer", QStyle::SP_ComputerIcon); });
         else if (id.key == "Home")
-            index = IndexFor(QStringLiteral("special:home"), Themed("user-home", QStyle::SP_DirHomeIcon));
+            index = indexOf(QStringLiteral("special:home"), [] { return Themed("user-home", QStyle::SP_DirHomeIcon); });
         else if (id.key == "Documents")
-            index = IndexFor(QStringLiteral("special:documents"), Themed("folder-documents", QStyle::SP_DirIcon));
+            index = indexOf(QStringLiteral("special:documents"),
+                            [] { return Themed("folder-documents", QStyle::SP_DirIcon); });
         else if (id.key == "Network")
-            index = IndexFor(QStringLiteral("special:network"), Themed("network-workgroup", QStyle::SP_DriveNetIcon));
+            index = indexOf(QStringLiteral("special:network"),
+                            [] { return Themed("network-workgroup", QStyle::SP_DriveNetIcon); });
         else if (id.key == "Trash")
-            index = IndexFor(QStringLiteral("special:trash"), Themed("user-trash", QStyle::SP_TrashIcon));
+            index = indexOf(QStringLiteral("special:trash"), [] { return Themed("user-trash", QStyle::SP_TrashIcon); });
     } else if (id.kind == ItemId::Kind::Drive || id.kind == ItemId::Kind::NetworkDrive) {
         if (id.kind == ItemId::Kind::NetworkDrive)
-            index = IndexFor(QStringLiteral("drive:network"), Themed("folder-remote", QStyle::SP_DriveNetIcon));
+            index = indexOf(QStringLiteral("drive:network"),
+                            [] { return Themed("folder-remote", QStyle::SP_DriveNetIcon); });
         else if (item.Attributes() & attr::kRemovable)
-            index = IndexFor(QStringLiteral("drive:removable"), Themed("drive-removable-media", QStyle::SP_DriveFDIcon));
+            index = indexOf(QStringLiteral("drive:removable"),
+                            [] { return Themed("drive-removable-media", QStyle::SP_DriveFDIcon); });
         else
-            index = IndexFor(QStringLiteral("drive:fixed"), Themed("drive-harddisk", QStyle::SP_DriveHDIcon));
+            index = indexOf(QStringLiteral("drive:fixed"),
+                            [] { return Themed("drive-harddisk", QStyle::SP_DriveHDIcon); });
     }
     if (index < 0 && item.IsFolder(false)) {
-        index = IndexFor(QStringLiteral("inode/directory"), Themed("folder", QStyle::SP_DirIcon));
+        index = indexOf(QStringLiteral("inode/directory"), [] { return Themed("folder", QStyle::SP_DirIcon); });
     }
     if (index < 0) {
         // By name first; the content is read only when the name says nothing.
         const QString path = QFile::decodeName(QByteArray::fromStdString(item.FullPath()));
         const QMimeType type = item.IsFileSystem() ? m_mime.mimeTypeForFile(path, QMimeDatabase::MatchDefault)
                                                    : m_mime.mimeTypeForName(QStringLiteral("application/octet-stream"));
-        index = IndexFor(type.name(), MimeIcon(type));
+        index = indexOf(type.name(), [this, &type] { return MimeIcon(type); });
     }
     item.iconIndex = index;
     return index;
