@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QKeyEvent>
 
 namespace bivora {
 
@@ -25,12 +24,10 @@ LongOperation::LongOperation(StatusService& status, const QString& text, std::si
     if (itemCount > 0)
         m_stepPerItem = 100.0 / static_cast<double>(itemCount);
     m_status.ShowProgress(text);
-    QCoreApplication::instance()->installEventFilter(this);
 }
 
 LongOperation::~LongOperation()
 {
-    QCoreApplication::instance()->removeEventFilter(this);
     m_status.HideProgress();
 }
 
@@ -46,31 +43,9 @@ void LongOperation::ItemDone()
 
 bool LongOperation::Cancelled()
 {
-    if (!m_cancelled)
+    if (!m_guard.EscapePressed())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return m_cancelled;
-}
-
-bool LongOperation::eventFilter(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-            m_cancelled = true;
-        return true;
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::Close:
-        return true;
-    default:
-        return QObject::eventFilter(watched, event);
-    }
+    return m_guard.EscapePressed();
 }
 
 } // namespace bivora

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "ui/platform/escape_guard.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -25,27 +26,25 @@ public:
 // the cancel flag); paint and timer events go on, so the window keeps painting.
 // The destructor hides the progress bar and restores the cursor; the caller then
 // reports the outcome with ShowStatusMessage.
-class LongOperation final : public QObject {
-    Q_OBJECT
+class LongOperation final {
 public:
     LongOperation(StatusService& status, const QString& text, std::size_t itemCount);
-    ~LongOperation() override;
+    ~LongOperation();
+    LongOperation(const LongOperation&) = delete;
+    LongOperation& operator=(const LongOperation&) = delete;
 
     // One work item is done: advances the progress bar by a step for each full 10 percent.
     void ItemDone();
     // Lets pending events through (painting) and tells whether Escape was pressed.
     bool Cancelled();
-    bool IsCancelled() const { return m_cancelled; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool IsCancelled() const { return m_guard.EscapePressed(); }
 
 private:
     StatusService& m_status;
     WaitCursor m_cursor;
     double m_stepPerItem = 0.0;
     double m_accumulator = 0.0;
-    bool m_cancelled = false;
+    EscapeGuard m_guard{nullptr};
 };
 
 } // namespace bivora

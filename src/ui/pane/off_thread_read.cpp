@@ -2,11 +2,10 @@
 
 #include "ui/frame/long_operation.h"
 #include "ui/frame/status_service.h"
+#include "ui/platform/escape_guard.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QTimer>
 
 #include <exception>
@@ -27,47 +26,6 @@ struct Job {
     // GUI thread only:
     bool done = false;
     QEventLoop* loop = nullptr;
-};
-
-// Swallows input for the whole application while a read runs; Escape cancels it.
-class InputGuard final : public QObject {
-public:
-    InputGuard(std::atomic<bool>& cancel, std::function<void()> onEscape)
-        : m_cancel(cancel)
-        , m_onEscape(std::move(onEscape))
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~InputGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_cancel.exchange(true))
-                m_onEscape();
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::Close:
-        case QEvent::DragEnter:
-        case QEvent::Drop:
-            return true;
-        default:
-            return QObject::eventFilter(watched, event);
-        }
-    }
-
-private:
-    std::atomic<bool>& m_cancel;
-    std::function<void()> m_onEscape;
 };
 
 } // namespace
@@ -117,7 +75,8 @@ bool RunOffGuiThread(const std::function<void(const std::atomic<bool>& cancel)>&
     abandonTimer.setSingleShot(true);
     QObject::connect(&abandonTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
     {
-        InputGuard guard(job->cancel, [&] {
+        EscapeGuard guard([&] {
+            job->cancel.store(true);
             if (options.mayAbandon)
                 abandonTimer.start(kAbandonGraceMs);
         });
