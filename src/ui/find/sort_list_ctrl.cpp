@@ -109,12 +109,53 @@ private:
 
 } // namespace
 
+// What both views do alike: keys go to the list first, double clicks, context-menu
+// requests and focus are reported to it, and the focus rectangle is drawn after the
+// view has painted itself. Derived is the view, which knows its focus rectangle.
+template <class Derived, class View>
+class SortListViewBase : public View {
+public:
+    explicit SortListViewBase(SortListCtrl& ctrl) : View(&ctrl), m_ctrl(ctrl) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        View::paintEvent(event);
+        const QRect rect = static_cast<const Derived*>(this)->FocusRect();
+        if (!rect.isEmpty())
+            DrawDottedRect(this->viewport(), rect);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_ctrl.HandleKey(*event))
+            return;
+        View::keyPressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        View::mouseDoubleClickEvent(event);
+        Q_EMIT m_ctrl.RowDoubleClicked(this->indexAt(event->position().toPoint()).row());
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
+        event->accept();
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        View::focusInEvent(event);
+        Q_EMIT m_ctrl.FocusEntered();
+    }
+
+    SortListCtrl& m_ctrl;
+};
+
 // The view of the small-icon, large-icon and list styles.
-class SortListIconView : public QListView {
+class SortListIconView : public SortListViewBase<SortListIconView, QListView> {
 public:
     explicit SortListIconView(SortListCtrl& ctrl)
-        : QListView(&ctrl)
-        , m_ctrl(ctrl)
+        : SortListViewBase(ctrl)
         , m_delegate(new ColumnDelegate(false, this))
     {
         setItemDelegate(m_delegate);
@@ -150,48 +191,15 @@ public:
         return label;
     }
 
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QListView::paintEvent(event);
-        const QRect rect = FocusRect();
-        if (!rect.isEmpty())
-            DrawDottedRect(viewport(), rect);
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (m_ctrl.HandleKey(*event))
-            return;
-        QListView::keyPressEvent(event);
-    }
-    void mouseDoubleClickEvent(QMouseEvent* event) override
-    {
-        QListView::mouseDoubleClickEvent(event);
-        Q_EMIT m_ctrl.RowDoubleClicked(indexAt(event->position().toPoint()).row());
-    }
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
-        event->accept();
-    }
-    void focusInEvent(QFocusEvent* event) override
-    {
-        QListView::focusInEvent(event);
-        Q_EMIT m_ctrl.FocusEntered();
-    }
-
 private:
-    SortListCtrl& m_ctrl;
     ColumnDelegate* m_delegate;
 };
 
 // The view of the details style.
-class SortListDetailsView : public QTreeView {
+class SortListDetailsView : public SortListViewBase<SortListDetailsView, QTreeView> {
 public:
     explicit SortListDetailsView(SortListCtrl& ctrl)
-        : QTreeView(&ctrl)
-        , m_ctrl(ctrl)
+        : SortListViewBase(ctrl)
     {
         setItemDelegate(new ColumnDelegate(true, this));
     }
@@ -217,13 +225,6 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QTreeView::paintEvent(event);
-        const QRect rect = FocusRect();
-        if (!rect.isEmpty())
-            DrawDottedRect(viewport(), rect);
-    }
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
     {
         QTreeView::currentChanged(current, previous);
@@ -231,29 +232,6 @@ protected:
         UpdateRow(previous);
         UpdateRow(current);
     }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (m_ctrl.HandleKey(*event))
-            return;
-        QTreeView::keyPressEvent(event);
-    }
-    void mouseDoubleClickEvent(QMouseEvent* event) override
-    {
-        QTreeView::mouseDoubleClickEvent(event);
-        Q_EMIT m_ctrl.RowDoubleClicked(indexAt(event->position().toPoint()).row());
-    }
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
-        event->accept();
-    }
-    void focusInEvent(QFocusEvent* event) override
-    {
-        QTreeView::focusInEvent(event);
-        Q_EMIT m_ctrl.FocusEntered();
-    }
-
 private:
     void UpdateRow(const QModelIndex& index)
     {
@@ -266,8 +244,6 @@ private:
         rect.setRight(viewport()->width());
         viewport()->update(rect);
     }
-
-    SortListCtrl& m_ctrl;
 };
 
 SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::function<bool()> saveAllowed,

@@ -23,6 +23,8 @@ namespace bivora {
 
 class SettingsStore;
 class SortableRowModel;
+template <class, class>
+class SortListViewBase;
 class SortListIconView;
 class SortListDetailsView;
 
@@ -110,6 +112,8 @@ Q_SIGNALS:
     void ViewStyleChanged(int id);
 
 private:
+    template <class, class>
+    friend class SortListViewBase;
     friend class SortListIconView;
     friend class SortListDetailsView;
 
