@@ -108,23 +108,30 @@ std::string ReadWholeFile(const std::string& path, bool& ok)
     return text.str();
 }
 
-// Labels of /dev/disk/by-label: the link names escape blanks and other bytes as \xHH.
-std::string UnescapeHex(std::string_view text)
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Replaces every escape made of the marker and two hexadecimal digits by its byte;
+// anything else stays as it is.
+std::string DecodeHexEscapes(std::string_view text, std::string_view marker)
 {
     std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
-            auto hex = [](char c) -> int {
-                if (c >= '0' && c <= '9') return c - '0';
-                if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-                if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-                return -1;
-            };
-            const int hi = hex(text[i + 2]);
-            const int lo = hex(text[i + 3]);
+        if (text.substr(i, marker.size()) == marker && i + marker.size() + 1 < text.size()) {
+            const int hi = HexDigit(text[i + marker.size()]);
+            const int lo = HexDigit(text[i + marker.size() + 1]);
             if (hi >= 0 && lo >= 0) {
                 out.push_back(static_cast<char>(hi * 16 + lo));
-                i += 3;
+                i += marker.size() + 1;
                 continue;
             }
         }
@@ -133,24 +140,16 @@ std::string UnescapeHex(std::string_view text)
     return out;
 }
 
+// Labels of /dev/disk/by-label: the link names escape blanks and other bytes as \xHH.
+std::string UnescapeHex(std::string_view text)
+{
+    return DecodeHexEscapes(text, "\\x");
+}
+
 // Percent-decoding for the Path= line of a .trashinfo file.
 std::string PercentDecode(std::string_view text)
 {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const std::string hex(text.substr(i + 1, 2));
-            char* end = nullptr;
-            const long value = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                out.push_back(static_cast<char>(value));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
+    return DecodeHexEscapes(text, "%");
 }
 
 // The folded components of an absolute path: "." and empty parts dropped, ".." pops.

@@ -247,12 +247,16 @@ TEST_F(NamespaceTest, TrashListsItemsByOriginalName)
     tree.MakeFile("home/.local/share/Trash/info/.hidden.trashinfo", "[Trash Info]\nPath=/x/.hidden\n");
     tree.MakeFile("home/.local/share/Trash/info/orphan.trashinfo", "[Trash Info]\nPath=/x/orphan\n");
 
+    // Only "%" with two hexadecimal digits is an escape.
+    tree.MakeFile("home/.local/share/Trash/files/odd");
+    tree.MakeFile("home/.local/share/Trash/info/odd.trashinfo", "[Trash Info]\nPath=/x/a%2Bb%+1%zz%4\n");
+
     auto names = Names(*ns.EnumerateVirtual(*trash, enumflags::kPane));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"old dir", "report.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a+b%+1%zz%4", "old dir", "report.txt"}));
     names = Names(*ns.EnumerateVirtual(*trash, enumflags::kPane | enumflags::kIncludeHidden));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "old dir", "report.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "a+b%+1%zz%4", "old dir", "report.txt"}));
     EXPECT_EQ(Names(*ns.EnumerateVirtual(*trash, enumflags::kFolders)), (std::vector<std::string>{"old dir"}));
 
     const ItemIdList item({Special("Trash"), ItemId{ItemId::Kind::TrashEntry, "report.txt.2"}});
