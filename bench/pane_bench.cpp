@@ -11,13 +11,13 @@
 #include "shell/environment.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
-#include "ui/find/sort_list_ctrl.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/status_service.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/status_service.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/icon_cache.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "ui/app/app_commands.h"
 
-#include "ui/app/about_dlg.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/app/bivora_app.h"
-#include "ui/frame/command_ids.h"
-#include "ui/platform/services.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/services.h"
 
 namespace bivora {
 

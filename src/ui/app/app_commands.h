@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/app/options_sheet.h"
-#include "ui/frame/command_router.h"
+#include "ui/dialogs/options_sheet.h"
+#include "ui/commands/command_router.h"
 
 class QWidget;
 

@@ -3,7 +3,7 @@
 #include "base/registry_keys.h"
 #include "shell/shell_namespace.h"
 #include "ui/app/close_on_signals.h"
-#include "ui/app/file_version.h"
+#include "ui/platform/file_version.h"
 #include "ui/app/app_window.h"
 #include "ui/frame/main_frame.h"
 #include "ui/platform/qsettings_store.h"

@@ -4,13 +4,13 @@
 #include "ui/platform/window_placement.h"
 
 #include "base/settings_store.h"
-#include "ui/frame/command_actions.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/input_dlg.h"
+#include "ui/commands/command_actions.h"
+#include "ui/commands/command_ids.h"
+#include "ui/widgets/input_dlg.h"
 #include "ui/frame/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/frame/pane_splitter.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QApplication>
 #include <QCloseEvent>

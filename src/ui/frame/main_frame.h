@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/layout_slots.h"
-#include "ui/frame/command_router.h"
-#include "ui/frame/frame_pane.h"
+#include "ui/commands/command_router.h"
+#include "ui/commands/frame_pane.h"
 
 #include <QMainWindow>
 

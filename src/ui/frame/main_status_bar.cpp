@@ -1,7 +1,7 @@
 #include "ui/frame/main_status_bar.h"
 
-#include "ui/frame/command_ids.h"
-#include "ui/platform/services.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/services.h"
 
 #include <QApplication>
 #include <QFontMetrics>

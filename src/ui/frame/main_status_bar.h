@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/frame/status_service.h"
+#include "ui/commands/status_service.h"
 
 #include <QStatusBar>
 #include <QTimer>

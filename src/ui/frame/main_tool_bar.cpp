@@ -1,7 +1,7 @@
 #include "ui/frame/main_tool_bar.h"
 
-#include "ui/frame/command_actions.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_actions.h"
+#include "ui/commands/command_ids.h"
 
 #include <QAction>
 #include <QIcon>

@@ -70,7 +70,7 @@ struct PaneContext {
     std::function<bool()> focusFolderTree = {};
     // The applications for the items' context menu; without it the pane's own menu is shown.
     const DesktopAppDatabase* apps = nullptr;
-    // Replaces the program's Properties dialog for the selected paths; false when it cannot be shown.
+    // Shows the Properties dialog for the selected paths; false (or unset) when it cannot be shown.
     std::function<bool(QWidget* parent, const std::vector<std::string>& paths)> showProperties = {};
     // The start folder given on the command line for this pane.
     std::optional<std::string> commandLineFolder = {};

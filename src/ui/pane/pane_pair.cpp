@@ -1,7 +1,7 @@
 #include "ui/pane/pane_pair.h"
 
 #include "ui/pane/pane_view.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 namespace bivora {
 

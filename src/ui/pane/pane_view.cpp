@@ -8,19 +8,18 @@
 #include "shell/shell_item.h"
 #include "shell/shell_namespace.h"
 #include "shell/volume_info.h"
-#include "ui/find/sort_list_ctrl.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/status_service.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/status_service.h"
 #include "ui/pane/folder_changed_event.h"
-#include "ui/pane/off_thread_read.h"
+#include "ui/jobs/off_thread_read.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/execute_item.h"
 #include "ui/platform/item_context_menu.h"
-#include "ui/platform/properties_dialog.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -983,13 +982,8 @@ void PaneView::Properties()
         m_ctx.status.ShowStatusMessage(QStringLiteral("No property sheet for this selection"), true);
         return;
     }
-    if (m_ctx.showProperties) {
-        if (!m_ctx.showProperties(this, paths))
-            m_ctx.status.ShowStatusMessage(QStringLiteral("No property sheet for this selection"), true);
-        return;
-    }
-    PropertiesDialog dialog(std::move(paths), m_ctx.prompts, this);
-    m_ctx.prompts.Exec(dialog);
+    if (!m_ctx.showProperties || !m_ctx.showProperties(this, paths))
+        m_ctx.status.ShowStatusMessage(QStringLiteral("No property sheet for this selection"), true);
 }
 
 QAction* PaneView::ChooseFrom(QMenu& menu, const QPoint& globalPos)

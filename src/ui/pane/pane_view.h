@@ -2,8 +2,8 @@
 
 #include "base/pattern_list.h"
 #include "shell/item_id.h"
-#include "ui/frame/command_router.h"
-#include "ui/frame/frame_pane.h"
+#include "ui/commands/command_router.h"
+#include "ui/commands/frame_pane.h"
 #include "ui/pane/pane_context.h"
 #include "ui/pane/row_sort_keys.h"
 

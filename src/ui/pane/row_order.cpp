@@ -1,7 +1,7 @@
 #include "ui/pane/row_order.h"
 
 #include "shell/shell_item.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 #include <QString>
 

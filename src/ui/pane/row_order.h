@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/find/sort_param.h"
+#include "ui/widgets/sort_param.h"
 
 #include <cstdint>
 #include <string_view>

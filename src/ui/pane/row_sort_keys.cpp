@@ -1,8 +1,8 @@
 #include "ui/pane/row_sort_keys.h"
 
 #include "shell/shell_item.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_ids.h"
 #include "ui/pane/row_order.h"
 
 #include <algorithm>

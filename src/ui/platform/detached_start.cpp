@@ -1,6 +1,6 @@
 #include "ui/platform/detached_start.h"
 
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/platform/item_context_menu.h"
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/platform/desktop_apps.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 #include "base/settings_store.h"
 #include "shell/shell_namespace.h"
-#include "ui/app/about_dlg.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/app/app_commands.h"
 #include "ui/app/bivora_app.h"
-#include "ui/app/file_version.h"
-#include "ui/app/general_page.h"
-#include "ui/frame/command_ids.h"
+#include "ui/platform/file_version.h"
+#include "ui/dialogs/general_page.h"
+#include "ui/commands/command_ids.h"
 #include "../test_services.h"
 
 #include <QCheckBox>

@@ -6,9 +6,9 @@
 #include "ui/app/app_window.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/close_on_signals.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/frame/main_frame.h"
-#include "ui/find/sort_list_ctrl.h"
+#include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
 #include "ui/frame/main_status_bar.h"
 #include "ui/pane/pane_view.h"

@@ -2,7 +2,7 @@
 
 #include "base/registry_keys.h"
 #include "ui/app/bivora_app.h"
-#include "ui/app/file_version.h"
+#include "ui/platform/file_version.h"
 #include "ui/app/startup.h"
 #include "shell/shell_namespace.h"
 

@@ -1,4 +1,4 @@
-#include "ui/frame/long_operation.h"
+#include "ui/jobs/long_operation.h"
 #include "ui/frame/main_status_bar.h"
 
 #include "../test_services.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/frame/command_router.h"
-#include "ui/frame/frame_pane.h"
+#include "ui/commands/command_router.h"
+#include "ui/commands/frame_pane.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "ui/pane/off_thread_read.h"
+#include "ui/jobs/off_thread_read.h"
 
 #include "pane_fixture.h"
 

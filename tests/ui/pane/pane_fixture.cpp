@@ -1,6 +1,8 @@
 #include "pane_fixture.h"
 
-#include "ui/find/sort_list_ctrl.h"
+#include "ui/dialogs/properties_dialog.h"
+
+#include "ui/widgets/sort_list_ctrl.h"
 
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -39,6 +41,11 @@ PaneContext PaneFixture::Context(bool isLeft)
     context.router = &router;
     context.pair = &pair;
     context.setMainCaption = [this](const QString& caption) { mainCaption = caption; };
+    context.showProperties = [this](QWidget* owner, const std::vector<std::string>& paths) {
+        PropertiesDialog dialog(paths, prompts, owner);
+        prompts.Exec(dialog);
+        return true;
+    };
     (void)isLeft;
     return context;
 }

@@ -1,9 +1,9 @@
 #include "pane_fixture.h"
 
 #include "base/registry_keys.h"
-#include "ui/find/sort_list_ctrl.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_ids.h"
 #include "ui/pane/row_order.h"
 
 #include "../../shell/test_files.h"

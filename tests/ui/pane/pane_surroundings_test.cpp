@@ -1,8 +1,8 @@
 #include "pane_fixture.h"
 
 #include "base/registry_keys.h"
-#include "ui/find/sort_list_ctrl.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/command_ids.h"
 #include "ui/pane/pane_caption.h"
 
 #include "../../shell/test_files.h"

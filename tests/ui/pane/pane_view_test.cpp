@@ -1,7 +1,7 @@
 #include "pane_fixture.h"
 
-#include "ui/find/sort_list_ctrl.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/command_ids.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/row_order.h"

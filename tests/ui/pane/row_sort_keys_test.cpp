@@ -1,6 +1,6 @@
 #include "shell/shell_item.h"
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_ids.h"
 #include "ui/pane/row_order.h"
 #include "ui/pane/row_sort_keys.h"
 

@@ -1,6 +1,6 @@
 #include "byte_temp_dir.h"
 #include "qt_printers.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/item_context_menu.h"
 

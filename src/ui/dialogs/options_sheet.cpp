@@ -1,8 +1,8 @@
-#include "ui/app/options_sheet.h"
+#include "ui/dialogs/options_sheet.h"
 
 #include "base/general_settings.h"
-#include "ui/app/general_page.h"
-#include "ui/platform/services.h"
+#include "ui/dialogs/general_page.h"
+#include "ui/commands/services.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

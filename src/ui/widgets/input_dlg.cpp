@@ -1,6 +1,6 @@
-#include "ui/frame/input_dlg.h"
+#include "ui/widgets/input_dlg.h"
 
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "ui/app/file_version.h"
+#include "ui/platform/file_version.h"
 
 namespace bivora {
 

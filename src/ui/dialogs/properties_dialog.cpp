@@ -1,7 +1,7 @@
-#include "ui/platform/properties_dialog.h"
+#include "ui/dialogs/properties_dialog.h"
 
 #include "base/text_forms.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
-#include "ui/app/general_page.h"
+#include "ui/dialogs/general_page.h"
 
 #include "base/general_settings.h"
-#include "ui/platform/services.h"
+#include "ui/commands/services.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "ui/pane/off_thread_read.h"
+#include "ui/jobs/off_thread_read.h"
 
-#include "ui/frame/long_operation.h"
-#include "ui/frame/status_service.h"
-#include "ui/platform/escape_guard.h"
+#include "ui/jobs/long_operation.h"
+#include "ui/commands/status_service.h"
+#include "ui/jobs/escape_guard.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "name_size_model.h"
 
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_ids.h"
 
 #include <QItemSelectionModel>
 #include <QPersistentModelIndex>

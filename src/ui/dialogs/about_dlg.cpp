@@ -1,6 +1,6 @@
-#include "ui/app/about_dlg.h"
+#include "ui/dialogs/about_dlg.h"
 
-#include "ui/app/file_version.h"
+#include "ui/platform/file_version.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "ui/frame/long_operation.h"
+#include "ui/jobs/long_operation.h"
 
-#include "ui/frame/status_service.h"
+#include "ui/commands/status_service.h"
 
 #include <QCoreApplication>
 #include <QCursor>

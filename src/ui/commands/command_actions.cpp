@@ -1,8 +1,8 @@
-#include "ui/frame/command_actions.h"
+#include "ui/commands/command_actions.h"
 
-#include "ui/frame/command_ids.h"
-#include "ui/frame/command_router.h"
-#include "ui/frame/main_menu.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/command_router.h"
+#include "ui/commands/main_menu.h"
 
 #include <QAction>
 #include <QMenu>

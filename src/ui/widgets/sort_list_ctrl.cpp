@@ -1,8 +1,8 @@
-#include "ui/find/sort_list_ctrl.h"
+#include "ui/widgets/sort_list_ctrl.h"
 
 #include "base/settings_store.h"
-#include "ui/find/sortable_row_model.h"
-#include "ui/frame/command_ids.h"
+#include "ui/widgets/sortable_row_model.h"
+#include "ui/commands/command_ids.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
-#include "ui/frame/main_menu.h"
+#include "ui/commands/main_menu.h"
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "base/general_settings.h"
-#include "ui/app/general_page.h"
-#include "ui/app/options_sheet.h"
+#include "ui/dialogs/general_page.h"
+#include "ui/dialogs/options_sheet.h"
 #include "../test_services.h"
 
 #include <QCheckBox>

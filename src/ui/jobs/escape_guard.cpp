@@ -1,4 +1,4 @@
-#include "ui/platform/escape_guard.h"
+#include "ui/jobs/escape_guard.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "ui/frame/command_router.h"
+#include "ui/commands/command_router.h"
 
 namespace bivora {
 

@@ -1,11 +1,11 @@
-#include "ui/frame/command_actions.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_actions.h"
+#include "ui/commands/command_ids.h"
 #include "ui/frame/main_frame.h"
-#include "ui/frame/main_menu.h"
+#include "ui/commands/main_menu.h"
 #include "ui/frame/main_tool_bar.h"
 
 #include "../test_services.h"
-#include "placeholder_pane.h"
+#include "../frame/placeholder_pane.h"
 
 #include <QAction>
 #include <QMenu>

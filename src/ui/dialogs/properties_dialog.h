@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/platform/folder_size.h"
+#include "ui/dialogs/folder_size.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/platform/escape_guard.h"
+#include "ui/jobs/escape_guard.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ui/find/sortable_row_model.h"
+#include "ui/widgets/sortable_row_model.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "ui/platform/folder_size.h"
+#include "ui/dialogs/folder_size.h"
 
 #include <dirent.h>
 #include <fcntl.h>

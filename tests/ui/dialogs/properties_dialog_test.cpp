@@ -1,8 +1,8 @@
-#include "byte_temp_dir.h"
-#include "qt_printers.h"
-#include "ui/platform/folder_size.h"
-#include "ui/platform/properties_dialog.h"
-#include "ui/platform/services.h"
+#include "../platform/byte_temp_dir.h"
+#include "../platform/qt_printers.h"
+#include "ui/dialogs/folder_size.h"
+#include "ui/dialogs/properties_dialog.h"
+#include "ui/commands/services.h"
 
 #include <QCheckBox>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/find/sortable_row_model.h"
+#include "ui/widgets/sortable_row_model.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/find/sort_param.h"
-#include "ui/frame/command_router.h"
+#include "ui/widgets/sort_param.h"
+#include "ui/commands/command_router.h"
 
 #include <QRect>
 #include <QString>
