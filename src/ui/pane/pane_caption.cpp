@@ -1,5 +1,7 @@
 #include "ui/pane/pane_caption.h"
 
+#include "ui/commands/byte_text.h"
+
 #include "base/pane_texts.h"
 
 #include <QFontDatabase>
@@ -17,11 +19,6 @@ namespace {
 constexpr int kTextLeft = 4;
 constexpr int kTextTop = 3;
 constexpr int kExtraHeight = 6;
-
-QString FromBytes(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "ui/pane/pane_model.h"
 
+#include "ui/commands/byte_text.h"
+
 #include "shell/shell_item.h"
 #include "ui/platform/icon_cache.h"
 
@@ -11,11 +13,6 @@
 namespace bivora {
 
 namespace {
-
-QString FromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A made text is never null, so an empty text stays "made".
 QString Made(QString text)

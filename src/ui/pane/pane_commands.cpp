@@ -1,0 +1,122 @@
+// The pane's commands and their enabling.
+#include "ui/pane/pane_view.h"
+
+#include "base/settings_store.h"
+#include "shell/shell_folder.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/status_service.h"
+#include "ui/platform/clipboard_items.h"
+#include "ui/platform/execute_item.h"
+
+#include <QItemSelectionModel>
+
+namespace bivora {
+
+void PaneView::Route(int id)
+{
+    if (m_ctx.router)
+        m_ctx.router->Execute(id);
+    else
+        OnCommand(id);
+}
+
+void PaneView::Refresh()
+{
+    PaneView* target = Target();
+    const bool refreshed = target->RefreshPane(false, nullptr);
+    m_ctx.status.ShowStatusMessage(refreshed ? QStringLiteral("%1 pane contents have been refreshed")
+                                                   .arg(target->IsLeft() ? QStringLiteral("Left") : QStringLiteral("Right"))
+                                             : QStringLiteral("Refresh has failed; stale-ness is triumphant again"));
+}
+
+std::optional<bool> PaneView::CommandEnabled(int id) const
+{
+    const bool selection = m_list->SelectionModel()->hasSelection();
+    const bool fileSystem = m_folder && m_folder->IsFileSystem();
+    const bool desktop = !m_folder || m_folder->Id().IsEmpty();
+    switch (id) {
+    case cmd::kCut:
+    case cmd::kCopy:
+    case cmd::kDelete:
+    case cmd::kProperties:
+    case cmd::kCopyTo:
+    case cmd::kMoveTo:
+    case cmd::kLikeThisOne:
+    case cmd::kSelectionStore:
+        return selection;
+    case cmd::kRename:
+    case cmd::kView:
+    case cmd::kEdit:
+        return selection && fileSystem;
+    case cmd::kNewFile:
+    case cmd::kNewFolder:
+    case cmd::kContainingText:
+    case cmd::kFolderData:
+    case cmd::kFindFiles:
+    case cmd::kSyncOnContent:
+        return fileSystem;
+    case cmd::kPaste:
+    case cmd::kPasteShortcut:
+        return ClipboardHoldsItems();
+    case cmd::kParent:
+    case cmd::kDesktop:
+        return !desktop;
+    case cmd::kRoot:
+        return !desktop && fileSystem && !m_folder->IsFileSystemRoot();
+    default:
+        return std::nullopt;
+    }
+}
+
+bool PaneView::OnCommand(int id)
+{
+    if (m_busy) {
+        // a command that arrives while a read runs is dropped, not run half-way
+        return id == cmd::kRefresh || id == cmd::kSortAgain || id == cmd::kParent || id == cmd::kRoot
+            || id == cmd::kDesktop || id == cmd::kProperties;
+    }
+    switch (id) {
+    case cmd::kRefresh:
+        Refresh();
+        return true;
+    case cmd::kSortAgain:
+        SortRows();
+        return true;
+    case cmd::kParent:
+        GoParent();
+        return true;
+    case cmd::kRoot:
+        GoRoot();
+        return true;
+    case cmd::kDesktop:
+        GoDesktopCommand();
+        return true;
+    case cmd::kProperties:
+        Properties();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PaneView::OnUpdateCommand(int id, CommandState& state)
+{
+    switch (id) {
+    case cmd::kRefresh:
+    case cmd::kSortAgain:
+        state.enabled = m_folder != nullptr && !m_busy;
+        return true;
+    case cmd::kParent:
+    case cmd::kRoot:
+    case cmd::kDesktop:
+    case cmd::kProperties:
+        state.enabled = !m_busy && CommandEnabled(id).value_or(true);
+        return true;
+    default:
+        // commands whose handlers come later stay unclaimed, and so disabled
+        return false;
+    }
+}
+
+} // namespace bivora

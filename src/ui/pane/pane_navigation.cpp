@@ -1,0 +1,203 @@
+// Moving the pane from folder to folder.
+#include "ui/pane/pane_view.h"
+
+#include "base/registry_keys.h"
+#include "base/settings_store.h"
+#include "shell/shell_folder.h"
+#include "shell/shell_namespace.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/byte_text.h"
+#include "ui/pane/pane_caption.h"
+#include "ui/pane/pane_model.h"
+
+#include <cctype>
+#include <cerrno>
+#include <unistd.h>
+
+namespace bivora {
+
+namespace {
+
+namespace reg = registry;
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string CurrentDirectory()
+{
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
+
+// The mount path of the drive a folder lies on (the key of the per-drive folders),
+// empty for a folder that is on no drive.
+std::string DriveKey(const ItemIdList& id)
+{
+    for (const ItemId& item : id.Items()) {
+        if (item.kind == ItemId::Kind::Drive || item.kind == ItemId::Kind::NetworkDrive)
+            return item.key;
+    }
+    return {};
+}
+
+// The list of the drive a folder lies on: everything up to and including the drive.
+std::optional<ItemIdList> DriveRootId(const ItemIdList& id)
+{
+    std::vector<ItemId> items;
+    for (const ItemId& item : id.Items()) {
+        items.push_back(item);
+        if (item.kind == ItemId::Kind::Drive || item.kind == ItemId::Kind::NetworkDrive)
+            return ItemIdList(std::move(items));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void PaneView::InitialUpdate()
+{
+    std::string start = m_ctx.commandLineFolder ? Trimmed(*m_ctx.commandLineFolder) : std::string();
+    if (start.empty())
+        start = m_startFolder;
+    if (start.empty())
+        start = CurrentDirectory();
+    if (start.empty() || !GoToTyped(start))
+        GoToDesktop();
+}
+
+bool PaneView::GoToTyped(const std::string& text)
+{
+    std::string path = Trimmed(text);
+    if (path.empty())
+        return false;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        std::optional<Drive> drive;
+        for (const Drive& candidate : m_ctx.ns.Drives()) {
+            if (candidate.letter == letter)
+                drive = candidate;
+        }
+        if (!drive)
+            return false;
+        const std::string rest = path.substr(2);
+        if (rest.empty()) {
+            const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
+            path = remembered != m_ctx.shared.driveFolders.end() ? remembered->second : drive->mountPath;
+        } else if (rest.front() == '/') {
+            path = drive->mountPath + rest;
+        } else {
+            const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
+            path = (remembered != m_ctx.shared.driveFolders.end() ? remembered->second : drive->mountPath) + "/" + rest;
+        }
+    } else if (path.front() != '/' && path.front() != '~' && !path.starts_with("::")) {
+        path = CurrentDirectory() + "/" + path;
+    }
+    std::optional<ItemIdList> id = m_ctx.ns.ParsePath(path);
+    if (!id)
+        return false;
+    return GoToFolder(std::move(*id));
+}
+
+bool PaneView::GoToDesktop()
+{
+    return GoToFolder(ItemIdList());
+}
+
+void PaneView::UpdatePaneState(const std::optional<std::string>& focusName)
+{
+    UpdateCaption();
+    m_caption->SetActive(m_active);
+    if (m_folder) {
+        if (m_active) {
+            // The address bar and the folder tree follow the active pane once they exist.
+            if (m_ctx.setMainCaption)
+                m_ctx.setMainCaption(QStringLiteral("Bivora - ") + FromBytes(m_folder->Title()));
+            if (m_folder->IsFileSystem())
+                SetPaneDirectory(m_folder->Path(), true);
+        } else if (m_folder->IsFileSystem()) {
+            // Remembered for its drive unless the active pane's folder is on the same drive.
+            const PaneView* active = m_ctx.pair ? m_ctx.pair->ActivePane() : nullptr;
+            const ShellFolder* activeFolder = active ? active->Folder() : nullptr;
+            if (!activeFolder || !activeFolder->IsFileSystem() || DriveKey(activeFolder->Id()) != DriveKey(m_folder->Id()))
+                SetPaneDirectory(m_folder->Path(), false);
+        }
+    }
+    if (!(focusName && FocusName(*focusName, true) >= 0)) {
+        int row = m_list->FocusedRow();
+        if (row < 0 && m_model->rowCount() > 0)
+            row = 0;
+        if (row >= 0)
+            m_list->SetRowState(row, 0);
+    }
+    ScheduleStatusUpdate();
+}
+
+void PaneView::SetPaneDirectory(const std::string& path, bool makeCurrent)
+{
+    if (makeCurrent && ::chdir(path.c_str()) != 0)
+        return;
+    const std::string drive = m_folder ? DriveKey(m_folder->Id()) : std::string();
+    if (!drive.empty())
+        m_ctx.shared.driveFolders[drive] = path;
+}
+
+PaneView* PaneView::Target()
+{
+    return m_ctx.pair ? m_ctx.pair->TargetPane(this) : this;
+}
+
+void PaneView::SwitchPanes()
+{
+    PaneView* other = m_ctx.pair ? m_ctx.pair->OtherPane(this) : nullptr;
+    if (other)
+        other->Activate();
+}
+
+void PaneView::GoToDrive(char letter)
+{
+    const bool toRoot = m_ctx.store.GetInt(reg::section::kMainFrameSettings, reg::value::kDriveBar2Root, 0) != 0;
+    std::string text(1, letter);
+    text += toRoot ? ":/" : ":";
+    Target()->GoToTyped(text);
+}
+
+void PaneView::GoParent()
+{
+    PaneView* target = Target();
+    const ShellFolder* folder = target->Folder();
+    if (!folder || folder->Id().IsEmpty())
+        return;
+    if (std::optional<ItemIdList> parent = folder->ParentId(1))
+        target->GoToFolder(std::move(*parent));
+}
+
+void PaneView::GoRoot()
+{
+    PaneView* target = Target();
+    const ShellFolder* folder = target->Folder();
+    if (!folder || folder->Id().IsEmpty() || !folder->IsFileSystem() || folder->IsFileSystemRoot())
+        return;
+    if (std::optional<ItemIdList> root = DriveRootId(folder->Id()))
+        target->GoToFolder(std::move(*root));
+}
+
+void PaneView::GoDesktopCommand()
+{
+    PaneView* target = Target();
+    if (target->Folder() && !target->Folder()->Id().IsEmpty())
+        target->GoToDesktop();
+}
+
+} // namespace bivora
