@@ -29,6 +29,11 @@ constexpr std::int64_t kTypeAheadPauseMs = 1000;
 constexpr int kMinColumnWidth = 10;
 constexpr int kSmallIconSize = 16;
 constexpr int kLargeIconSize = 32;
+// Default column widths are pixels of a small font, in which a size of ten digits
+// with its separators needs 70 pixels with the cell's margins; a larger font widens
+// every default column by the same factor.
+const char* const kDefaultsSample = "5,368,709,120";
+constexpr int kDefaultsSampleWidth = 70;
 
 bool IsSortKey(int id) { return id >= cmd::kUnsorted && id <= cmd::kSortByFolder; }
 bool IsViewStyle(int id) { return id >= cmd::kSmallIcons && id <= cmd::kDetails; }
@@ -130,6 +135,16 @@ protected:
         if (m_ctrl.HandleKey(*event))
             return;
         View::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        // A right click on empty space unselects everything first, so that the menu
+        // that follows is about the list, not about rows far from the pointer.
+        const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+        if (event->button() == Qt::RightButton && mods == Qt::NoModifier
+            && !this->indexAt(event->position().toPoint()).isValid())
+            m_ctrl.m_selection->clearSelection();
+        View::mousePressEvent(event);
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
@@ -294,7 +309,7 @@ SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::f
     m_detailsView->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
     QHeaderView* header = m_detailsView->header();
     header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
+    header->setSortIndicatorShown(false); // shown once a column carries the sort key
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(kMinColumnWidth);
     connect(header, &QHeaderView::sectionClicked, this, &SortListCtrl::ColumnClick);
@@ -328,7 +343,7 @@ bool SortListCtrl::MakeColumns(const std::vector<QString>& titles, const std::ve
     m_defaultWidths = defaultWidths;
     m_model.SetColumns(titles, alignments);
 
-    std::vector<int> widths = defaultWidths;
+    std::vector<int> widths = ScaledDefaultWidths();
     if (const std::optional<std::string> stored = m_store.ReadString(m_section, "szColumnWidths")) {
         const std::vector<std::string> entries = SplitAtCommas(*stored);
         if (entries.size() == count) {
@@ -348,6 +363,19 @@ bool SortListCtrl::MakeColumns(const std::vector<QString>& titles, const std::ve
     return true;
 }
 
+std::vector<int> SortListCtrl::ScaledDefaultWidths() const
+{
+    const QTreeView* view = m_detailsView;
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int needed = view->fontMetrics().horizontalAdvance(QString::fromLatin1(kDefaultsSample)) + 2 * margin;
+    std::vector<int> widths = m_defaultWidths;
+    if (needed <= kDefaultsSampleWidth)
+        return widths;
+    for (int& width : widths)
+        width = (width * needed + kDefaultsSampleWidth - 1) / kDefaultsSampleWidth;
+    return widths;
+}
+
 void SortListCtrl::AttachSorting(RowComparison comparison, std::vector<int> columnKeys)
 {
     m_comparison = std::move(comparison);
@@ -355,6 +383,7 @@ void SortListCtrl::AttachSorting(RowComparison comparison, std::vector<int> colu
     const int key = m_store.GetInt(m_section, "nSortBy", kDefaultSortKey);
     m_sortKey = IsSortKey(key) ? key : kDefaultSortKey;
     m_ascending = m_store.GetInt(m_section, "bSortAscending", 1) != 0;
+    UpdateSortIndicator();
 }
 
 void SortListCtrl::RestoreViewStyle()
@@ -377,17 +406,42 @@ void SortListCtrl::ColumnClick(int column)
         return;
     m_sortKey = m_columnKeys[static_cast<std::size_t>(column)];
     const int rows = m_model.rowCount();
-    if (rows < 2 || !m_comparison)
+    if (rows < 2 || !m_comparison) {
+        UpdateSortIndicator();
         return;
+    }
+    // A column that already runs ascending under the new key, all of it, turns
+    // descending; any other arrangement is sorted ascending. Rows that are all equal
+    // keep their order and direction.
     const std::uint32_t param = MakeSortParam(m_sortKey, true);
-    int result = 0;
-    for (int row = 1; row < rows && result == 0; ++row)
-        result = m_comparison(0, row, param);
-    if (result == 0)
+    bool ascending = true;
+    bool allEqual = true;
+    for (int row = 1; row < rows && ascending; ++row) {
+        const int result = m_comparison(row - 1, row, param);
+        ascending = result <= 0;
+        allEqual = allEqual && result == 0;
+    }
+    if (allEqual) {
+        UpdateSortIndicator();
         return;
-    // a column that already runs ascending turns descending; any other order ascending
-    m_ascending = result > 0;
+    }
+    m_ascending = !ascending;
+    UpdateSortIndicator();
     Sort();
+}
+
+void SortListCtrl::UpdateSortIndicator()
+{
+    QHeaderView* header = m_detailsView->header();
+    const auto it = std::find(m_columnKeys.begin(), m_columnKeys.end(), m_sortKey);
+    if (it == m_columnKeys.end() || m_sortKey == cmd::kUnsorted) {
+        // a key without a column of its own (type, unsorted) shows no arrow
+        header->setSortIndicatorShown(false);
+        return;
+    }
+    header->setSortIndicator(static_cast<int>(it - m_columnKeys.begin()),
+                             m_ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header->setSortIndicatorShown(true);
 }
 
 void SortListCtrl::SetRowState(int row, int mode)
@@ -494,12 +548,14 @@ bool SortListCtrl::OnCommand(int id)
 {
     if (IsSortKey(id)) {
         m_sortKey = id;
+        UpdateSortIndicator();
         if (id != cmd::kUnsorted)
             Sort();
         return true;
     }
     if (id == cmd::kAscending) {
         m_ascending = !m_ascending;
+        UpdateSortIndicator();
         // the direction is kept for later, but an unsorted list is never sorted
         if (m_sortKey != cmd::kUnsorted)
             Sort();
@@ -537,6 +593,12 @@ bool SortListCtrl::HandleKey(QKeyEvent& event)
     const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
     if (event.key() == Qt::Key_Insert && mods == Qt::NoModifier) {
         ToggleAndAdvance();
+        event.accept();
+        return true;
+    }
+    if (event.key() == Qt::Key_F10 && mods == Qt::ShiftModifier) {
+        // the keyboard's other way to the context menu, besides the menu key
+        Q_EMIT ContextMenuRequested(QCursor::pos(), true);
         event.accept();
         return true;
     }

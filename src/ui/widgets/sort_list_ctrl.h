@@ -54,7 +54,10 @@ public:
     ~SortListCtrl() override;
 
     // Sets the columns and their widths, read from "szColumnWidths" of the section.
-    // False when the lists differ in length or there are no titles.
+    // The default widths are pixels of a small font; with a larger one they grow in
+    // proportion, so that a size of ten digits fits a column that was 70 pixels wide.
+    // Stored widths stay as stored. False when the lists differ in length or there
+    // are no titles.
     bool MakeColumns(const std::vector<QString>& titles, const std::vector<int>& defaultWidths,
                      const std::vector<Qt::Alignment>& alignments, std::string section);
     // Remembers the comparison and the sort key of each column; reads the sort key
@@ -67,7 +70,9 @@ public:
     // callers avoid that). Nothing happens with fewer than two rows.
     void Sort();
     // The rule of a click on a column header: the column's key becomes the sort key;
-    // a column that already runs ascending is sorted descending, anything else ascending.
+    // a column whose rows all run ascending is sorted descending, any other arrangement
+    // ascending; rows that all compare equal stay as they are. The header's arrow shows
+    // the column and direction of the sort.
     void ColumnClick(int column);
 
     // mode -1 unselects the row; 1 selects, focuses and shows it; any other
@@ -104,8 +109,9 @@ public:
 Q_SIGNALS:
     // A double click in the list; row is -1 on empty space.
     void RowDoubleClicked(int row);
-    // The context menu was asked for: by mouse at the pointer, by keyboard (menu key)
-    // at the cursor position.
+    // The context menu was asked for: by mouse at the pointer (a right click on empty
+    // space has unselected all rows first), by keyboard (menu key or Shift+F10) at the
+    // cursor position.
     void ContextMenuRequested(const QPoint& globalPos, bool fromKeyboard);
     // One of the views received the keyboard focus.
     void FocusEntered();
@@ -124,6 +130,9 @@ private:
     void FocusRow(int row);
     void SelectOnly(int row);
     void ApplyViewStyle();
+    // The header's arrow on the column of the sort key, pointing the sort's way.
+    void UpdateSortIndicator();
+    std::vector<int> ScaledDefaultWidths() const;
     QString RowText(int row) const;
     void SaveSettings();
 

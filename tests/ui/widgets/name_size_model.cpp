@@ -22,6 +22,13 @@ void NameSizeModel::Append(const QString& name, int size)
     endInsertRows();
 }
 
+void NameSizeModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
 int NameSizeModel::RowOfId(int id) const
 {
     for (std::size_t i = 0; i < m_rows.size(); ++i) {

@@ -22,6 +22,7 @@ public:
     NameSizeModel();
 
     void Append(const QString& name, int size);
+    void Clear();
     const Row& At(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     int RowOfId(int id) const;
     std::vector<QString> Names() const;

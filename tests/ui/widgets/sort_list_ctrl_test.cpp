@@ -5,6 +5,7 @@
 #include "ui/commands/command_ids.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -74,6 +75,9 @@ TEST_F(SortListCtrlTest, StoredColumnWidthsAreCheckedEntryByEntry)
 {
     const int screenWidth = QGuiApplication::primaryScreen()->size().width();
     const QString tooWide = QString::number(screenWidth + 1);
+    saveAllowed = false;
+    // what a first start gives; a refused entry falls back to its column's value of it
+    const std::vector<int> first = ColumnWidths(*Make());
     struct Case {
         const char* name;
         std::optional<QString> stored;
@@ -81,13 +85,13 @@ TEST_F(SortListCtrlTest, StoredColumnWidthsAreCheckedEntryByEntry)
     };
     const std::vector<Case> cases{
         {"all good", QStringLiteral("200,80,90"), {200, 80, 90}},
-        {"one entry too few", QStringLiteral("200,80"), kDefaultWidths},
-        {"one entry too many", QStringLiteral("200,80,90,100"), kDefaultWidths},
-        {"entry of 5", QStringLiteral("200,5,90"), {200, 70, 90}},
-        {"entry wider than the screen", QStringLiteral("200,80,") + tooWide, {200, 80, 120}},
+        {"one entry too few", QStringLiteral("200,80"), first},
+        {"one entry too many", QStringLiteral("200,80,90,100"), first},
+        {"entry of 5", QStringLiteral("200,5,90"), {200, first[1], 90}},
+        {"entry wider than the screen", QStringLiteral("200,80,") + tooWide, {200, 80, first[2]}},
         {"screen width itself", QStringLiteral("10,80,") + QString::number(screenWidth), {10, 80, screenWidth}},
-        {"garbage entries", QStringLiteral("wide,-40,"), kDefaultWidths},
-        {"nothing stored", std::nullopt, kDefaultWidths},
+        {"garbage entries", QStringLiteral("wide,-40,"), first},
+        {"small stored widths stay small", QStringLiteral("150,70,120"), kDefaultWidths},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,10 +99,31 @@ TEST_F(SortListCtrlTest, StoredColumnWidthsAreCheckedEntryByEntry)
         store = fresh;
         if (c.stored)
             store.WriteString(kSection, "szColumnWidths", c.stored->toStdString());
-        saveAllowed = false;
         auto ctrl = Make();
         EXPECT_EQ(ColumnWidths(*ctrl), c.expected);
     }
+}
+
+TEST_F(SortListCtrlTest, DefaultWidthsGrowWithTheFontAndKeepTheirProportions)
+{
+    saveAllowed = false;
+    const QFont original = QApplication::font();
+    std::vector<int> sizeWidths;
+    for (const int pixelSize : {6, 13, 20}) {
+        SCOPED_TRACE(pixelSize);
+        QFont font = original;
+        font.setPixelSize(pixelSize);
+        QApplication::setFont(font);
+        const std::vector<int> widths = ColumnWidths(*Make());
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            EXPECT_GE(widths[i], kDefaultWidths[i]) << "defaults never shrink";
+            EXPECT_NEAR(double(widths[i]) / widths[1], double(kDefaultWidths[i]) / kDefaultWidths[1], 0.05);
+        }
+        sizeWidths.push_back(widths[1]);
+    }
+    QApplication::setFont(original);
+    EXPECT_EQ(sizeWidths.front(), kDefaultWidths[1]) << "a font smaller than the defaults' keeps them";
+    EXPECT_LT(sizeWidths[1], sizeWidths[2]);
 }
 
 TEST_F(SortListCtrlTest, StoredSortAndViewValuesOutsideTheirRangeReadAsDefaults)
@@ -192,23 +217,66 @@ TEST_F(SortListCtrlTest, ColumnClickTurnsAnAscendingColumnAndSortsOthersAscendin
                           QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     };
 
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
     clickColumn(0);
     EXPECT_EQ(model.Names(), (std::vector<QString>{"d", "c", "b", "a"}));
     EXPECT_FALSE(ctrl->Ascending());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     clickColumn(0);
     EXPECT_EQ(model.Names(), (std::vector<QString>{"a", "b", "c", "d"}));
     EXPECT_TRUE(ctrl->Ascending());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
 
     // sizes run descending in name order: any arrangement but ascending sorts ascending
     clickColumn(1);
     EXPECT_EQ(ctrl->SortKey(), cmd::kSortBySize);
     EXPECT_TRUE(ctrl->Ascending());
     EXPECT_EQ(model.Names(), (std::vector<QString>{"d", "c", "b", "a"}));
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
     clickColumn(1);
     EXPECT_EQ(model.Names(), (std::vector<QString>{"a", "b", "c", "d"}));
     EXPECT_FALSE(ctrl->Ascending());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_TRUE(model.IsConsistent());
     EXPECT_EQ(model.Resets(), 0);
+
+    // a key without a column of its own shows no arrow
+    ctrl->OnCommand(cmd::kSortByType);
+    EXPECT_FALSE(header->isSortIndicatorShown());
+}
+
+TEST_F(SortListCtrlTest, ColumnClickLooksAtTheWholeColumn)
+{
+    using Names = std::vector<QString>;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, int>> rows;
+        Names first;  // after one click on the name column
+        Names second; // after another
+    };
+    const std::vector<Case> cases{
+        {"two rows out of order", {{"b", 1}, {"a", 2}}, {"a", "b"}, {"b", "a"}},
+        {"two rows in order", {{"a", 1}, {"b", 2}}, {"b", "a"}, {"a", "b"}},
+        {"a sorted start over unsorted rows", {{"a", 1}, {"b", 1}, {"d", 1}, {"c", 1}}, {"a", "b", "c", "d"},
+         {"d", "c", "b", "a"}},
+        {"descending but for the last pair", {{"d", 1}, {"c", 1}, {"a", 1}, {"b", 1}}, {"a", "b", "c", "d"},
+         {"d", "c", "b", "a"}},
+        {"equal names then one out of order", {{"a", 1}, {"A", 2}, {"b", 1}, {"a", 3}}, {"a", "A", "a", "b"},
+         {"b", "a", "A", "a"}},
+    };
+    saveAllowed = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.Clear();
+        Fill(c.rows);
+        auto ctrl = Make();
+        ctrl->ColumnClick(0);
+        EXPECT_EQ(model.Names(), c.first);
+        EXPECT_EQ(ctrl->SortKey(), cmd::kSortByName);
+        ctrl->ColumnClick(0);
+        EXPECT_EQ(model.Names(), c.second);
+    }
 }
 
 TEST_F(SortListCtrlTest, ColumnClickOnEqualRowsChangesOnlyTheKey)
@@ -432,6 +500,47 @@ TEST_F(SortListCtrlTest, DoubleClickOnEmptySpaceReportsNoRow)
     QTest::mouseDClick(details->viewport(), Qt::LeftButton, {}, details->visualRect(model.index(0, 0)).center());
     QTest::mouseDClick(details->viewport(), Qt::LeftButton, {}, QPoint(20, details->viewport()->height() - 5));
     EXPECT_EQ(rows, (std::vector<int>{0, -1}));
+}
+
+TEST_F(SortListCtrlTest, ContextMenuByMouseOnEmptySpaceAndByShiftF10)
+{
+    Fill({{"a", 1}, {"b", 2}});
+    auto ctrl = Make();
+    ctrl->OnCommand(cmd::kDetails);
+    ctrl->resize(400, 300);
+    ctrl->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ctrl.get()));
+    std::vector<bool> requests; // fromKeyboard of each
+    QObject::connect(ctrl.get(), &SortListCtrl::ContextMenuRequested,
+                     [&](const QPoint&, bool fromKeyboard) { requests.push_back(fromKeyboard); });
+    QTreeView* details = ctrl->DetailsView();
+    QWidget* viewport = details->viewport();
+    const auto rightClick = [&](QPoint pos, Qt::KeyboardModifiers mods) {
+        QTest::mousePress(viewport, Qt::RightButton, mods, pos);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos), mods);
+        QApplication::sendEvent(viewport, &menu);
+        QTest::mouseRelease(viewport, Qt::RightButton, mods, pos);
+    };
+    const QPoint empty(20, viewport->height() - 5);
+    ASSERT_FALSE(details->indexAt(empty).isValid());
+
+    // on a selected row the selection stays, as it is what the menu is about
+    ctrl->SetRowState(0, 1);
+    ctrl->SetRowState(1, 1);
+    rightClick(details->visualRect(model.index(1, 0)).center(), Qt::NoModifier);
+    EXPECT_EQ(SelectedIds(*ctrl), (std::vector<int>{0, 1}));
+    // Ctrl or Shift held keeps it on empty space too
+    rightClick(empty, Qt::ControlModifier);
+    EXPECT_EQ(SelectedIds(*ctrl), (std::vector<int>{0, 1}));
+    rightClick(empty, Qt::NoModifier);
+    EXPECT_TRUE(SelectedIds(*ctrl).empty());
+    EXPECT_EQ(requests, (std::vector<bool>{false, false, false}));
+
+    ctrl->SetRowState(0, 1);
+    QTest::keyClick(details, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(details, Qt::Key_F10); // plain F10 is the owner's
+    EXPECT_EQ(requests, (std::vector<bool>{false, false, false, true}));
+    EXPECT_EQ(SelectedIds(*ctrl), std::vector<int>{0});
 }
 
 TEST_F(SortListCtrlTest, FocusRectangleWithoutKeyboardFocus)
