@@ -94,6 +94,14 @@ bool PaneView::HandleKey(QKeyEvent& event)
         if (!SelectedRows().empty())
             Route(cmd::kDelete);
         return true;
+    case Qt::Key_F12:
+        // Properties is greyed without a selection, so its key arrives here instead
+        // and says why nothing opens.
+        if (mods != Qt::NoModifier)
+            return false;
+        if (!m_busy)
+            Properties();
+        return true;
     default:
         break;
     }

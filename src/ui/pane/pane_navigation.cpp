@@ -161,7 +161,10 @@ PaneView* PaneView::Target()
 void PaneView::SwitchPanes()
 {
     PaneView* other = m_ctx.pair ? m_ctx.pair->OtherPane(this) : nullptr;
-    if (other)
+    // With one pane shown the splitter moves the other out of its sight (keeping its
+    // minimum width): that pane stays inactive.
+    const QWidget* parent = other ? other->parentWidget() : nullptr;
+    if (other && other->isVisible() && (!parent || other->geometry().intersects(parent->rect())))
         other->Activate();
 }
 
