@@ -22,11 +22,12 @@ CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
     , m_router(router)
 {
     for (const MenuEntry& entry : MainMenuTable()) {
-        if (entry.kind == MenuEntry::Kind::Item && !m_actions.count(entry.id))
-            MakeAction(entry.id, QString::fromUtf8(entry.text));
+        if (entry.kind != MenuEntry::Kind::Item || m_actions.count(entry.id))
+            continue;
+        QAction* action = MakeAction(entry.id, QString::fromUtf8(entry.text));
+        if (entry.prompt)
+            action->setStatusTip(QString::fromUtf8(entry.prompt));
     }
-    if (QAction* undo = Action(cmd::kUndo))
-        undo->setStatusTip(QStringLiteral("Can't Undo the last action: complaints to mikro$oft please!"));
 
     // Layouts: Ctrl+7..9 apply, with Shift they define (the handler looks at Shift).
     for (int n = 0; n < 3; ++n) {

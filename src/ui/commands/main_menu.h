@@ -8,12 +8,14 @@
 namespace bivora {
 
 // One line of the main menu: an item, a separator, the start of a popup (its text)
-// or the end of the innermost open popup.
+// or the end of the innermost open popup. An item may carry the prompt that the
+// status bar shows while the item is highlighted.
 struct MenuEntry {
     enum class Kind { Item, Separator, Popup, End };
     Kind kind;
     const char* text = nullptr;
     int id = 0;
+    const char* prompt = nullptr;
 };
 
 // The main menu, popup by popup, in order. Item texts carry their key after a tab.

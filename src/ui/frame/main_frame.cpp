@@ -32,6 +32,17 @@ bool IsViewStyle(int id)
     return id >= cmd::kSmallIcons && id <= cmd::kDetails;
 }
 
+// The window's dock state leaves the status bar out, so a bar state is the dock
+// state followed by this mark and one byte: 1 when the status bar is shown, 0 when
+// hidden. A state stored without the mark leaves the status bar as it is.
+constexpr char kStatusBarMark[] = {'\x7f', 'S', 'B', ':'};
+constexpr qsizetype kStatusBarMarkSize = qsizetype(sizeof kStatusBarMark);
+
+QByteArray ToQByteArray(const ByteBlock& block)
+{
+    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size()));
+}
+
 } // namespace
 
 MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePaneFactory& makePane,
@@ -86,7 +97,7 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     // its version; an older one starts with the default arrangement.
     if (m_store.GetInt(kSection, "nToolbarsVersion", 0) == 1) {
         if (const auto state = m_store.ReadBinary(kSection, kBarStateValue))
-            restoreState(QByteArray(reinterpret_cast<const char*>(state->data()), qsizetype(state->size())));
+            RestoreBarState(ToQByteArray(*state));
     }
 
     m_layouts.Load(m_store);
@@ -336,7 +347,7 @@ void MainFrame::DefineLayout(int n)
     record.leftViewStyle = m_panes[0]->ViewStyle();
     record.rightViewStyle = m_panes[1]->ViewStyle();
     record.placement = CurrentPlacement();
-    const QByteArray state = saveState();
+    const QByteArray state = BarState();
     if (!m_layouts.Define(n, record, ByteBlock(state.begin(), state.end()))) {
         // A dock state this large would be refused when the layouts are read back.
         Status().ShowStatusMessage(QStringLiteral("Layout not stored: the bar arrangement is too large."), true);
@@ -363,13 +374,33 @@ void MainFrame::ApplyLayout(int n)
     // The new window size reaches the splitter before its column is set.
     QCoreApplication::sendPostedEvents(this, QEvent::LayoutRequest);
     m_splitter->SetLeftWidth(record.leftPaneWidth);
-    restoreState(QByteArray(reinterpret_cast<const char*>(layout->dockState.data()),
-                            qsizetype(layout->dockState.size())));
+    RestoreBarState(ToQByteArray(layout->dockState));
     const int styles[2] = {record.leftViewStyle, record.rightViewStyle};
     for (int column = 0; column < 2; ++column) {
         if (IsViewStyle(styles[column]))
             m_panes[column]->SetViewStyle(styles[column]);
     }
+}
+
+QByteArray MainFrame::BarState() const
+{
+    QByteArray state = saveState();
+    state.append(kStatusBarMark, kStatusBarMarkSize);
+    state.append(m_statusBar->isHidden() ? '\0' : '\1');
+    return state;
+}
+
+void MainFrame::RestoreBarState(QByteArray state)
+{
+    const qsizetype trailer = kStatusBarMarkSize + 1;
+    if (state.size() > trailer && state.sliced(state.size() - trailer, kStatusBarMarkSize)
+                                          == QByteArrayView(kStatusBarMark, kStatusBarMarkSize)) {
+        const char shown = state.back();
+        state.chop(trailer);
+        if (shown == 0 || shown == 1)
+            m_statusBar->setVisible(shown == 1);
+    }
+    restoreState(state);
 }
 
 bool MainFrame::event(QEvent* event)
@@ -404,7 +435,7 @@ void MainFrame::SaveSettings()
 {
     WriteWindowRect(m_store, kSection, NormalWindowRect(*this));
     m_store.WriteInt(kSection, "nToolbarsVersion", 1);
-    const QByteArray state = saveState();
+    const QByteArray state = BarState();
     m_store.WriteBinary(kSection, kBarStateValue, ByteBlock(state.begin(), state.end()));
     m_store.WriteInt(kSection, "bDriveBar2Root", m_driveBarToRoot ? 1 : 0);
     m_layouts.Save(m_store);

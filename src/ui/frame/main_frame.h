@@ -111,6 +111,9 @@ private:
     WindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const WindowPlacement& placement);
     QSize ScreenSize() const;
+    // The dock state of the bars with the status bar's visibility, and its way back.
+    QByteArray BarState() const;
+    void RestoreBarState(QByteArray state);
     void SaveSettings();
 
     SettingsStore& m_store;

@@ -10,6 +10,9 @@
 #include "placeholder_pane.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -312,6 +315,45 @@ TEST_F(MainFrameTest, SavedBarStateCountsOnlyFromAVersionedStore)
     EXPECT_EQ(again->toolBarArea(&again->ToolBar()), Qt::BottomToolBarArea);
 }
 
+TEST_F(MainFrameTest, StatusBarVisibilityIsKeptWithTheBars)
+{
+    std::string oldState;
+    {
+        auto frame = Open();
+        frame->ExecuteCommand(cmd::kStatusBar);
+        ASSERT_TRUE(frame->StatusBar().isHidden());
+        frame->ExecuteCommand(cmd::kToolbar);
+        // a state as stored before the status bar was part of it
+        const QByteArray dock = frame->saveState();
+        oldState.assign(dock.begin(), dock.end());
+        frame->close();
+    }
+    {
+        auto frame = Open();
+        EXPECT_TRUE(frame->StatusBar().isHidden());
+        EXPECT_FALSE(frame->UpdateCommand(cmd::kStatusBar).checked);
+        EXPECT_TRUE(frame->ToolBar().isHidden());
+        // a layout remembers it as well
+        DefineLayout(*frame, 1, "Quiet");
+        frame->ExecuteCommand(cmd::kStatusBar);
+        ASSERT_FALSE(frame->StatusBar().isHidden());
+        frame->ExecuteCommand(cmd::kLayout1);
+        EXPECT_TRUE(frame->StatusBar().isHidden());
+        frame->ExecuteCommand(cmd::kStatusBar);
+        frame->close();
+    }
+    {
+        auto frame = Open();
+        EXPECT_FALSE(frame->StatusBar().isHidden());
+        EXPECT_TRUE(frame->ToolBar().isHidden());
+    }
+    // the old state still restores the tool bars, and the status bar shows
+    store.WriteBinary(MainFrame::kSection, "BarState", ByteBlock(oldState.begin(), oldState.end()));
+    auto frame = Open();
+    EXPECT_TRUE(frame->ToolBar().isHidden());
+    EXPECT_FALSE(frame->StatusBar().isHidden());
+}
+
 TEST_F(MainFrameTest, StoredWindowRectPlacesTheWindow)
 {
     store.WriteString(MainFrame::kSection, "szWindowRect", "30,40,630,440");
@@ -329,10 +371,24 @@ TEST_F(MainFrameTest, MenuPromptsShowInTheMessagePane)
     auto frame = Open();
     QAction* undo = frame->Actions().Action(cmd::kUndo);
     undo->showStatusText(frame.get());
-    EXPECT_EQ(frame->StatusBar().MessageText(), undo->statusTip());
+    EXPECT_EQ(frame->StatusBar().MessageText(), "Can't Undo the last action: complaints to mikro$oft please!");
     QStatusTipEvent clear{QString()};
     QApplication::sendEvent(frame.get(), &clear);
     EXPECT_EQ(frame->StatusBar().MessageText(), "Ready");
+
+    // browsing the Files menu: the highlighted item's prompt over the whole bar
+    QMenu* files = frame->Actions().Menu(QStringLiteral("&Files"));
+    ASSERT_TRUE(files);
+    frame->menuBar()->setActiveAction(files->menuAction());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(files));
+    QTest::keyClick(files, Qt::Key_Down);
+    ASSERT_EQ(files->activeAction(), frame->Actions().Action(cmd::kView));
+    EXPECT_EQ(frame->StatusBar().MessageText(), "View file as text");
+    EXPECT_TRUE(frame->StatusBar().PaneStatusLabel()->isHidden());
+    files->hide();
+    frame->menuBar()->setActiveAction(nullptr);
+    EXPECT_EQ(frame->StatusBar().MessageText(), "Ready");
+    EXPECT_FALSE(frame->StatusBar().PaneStatusLabel()->isHidden());
 }
 
 TEST(InputDlgTest, IntegerModeKeepsTheDialogOpenOutsideTheRange)
