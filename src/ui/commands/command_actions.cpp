@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QWidget>
 
 namespace bivora {
@@ -14,6 +17,31 @@ namespace bivora {
 namespace {
 constexpr int kIdleRefreshMs = 250;
 const char* const kIdProperty = "commandId";
+
+// Greyed items can be highlighted, so that their prompts (why Undo never works, for
+// one) can be read in the status bar while browsing the menus.
+class MenuStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_Menu_AllowActiveAndDisabled)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        // not every style marks a highlighted item that is greyed: a pale bar does
+        if (element == CE_MenuItem && (option->state & State_Selected) && !(option->state & State_Enabled)) {
+            QColor bar = option->palette.color(QPalette::Highlight);
+            bar.setAlpha(60);
+            painter->fillRect(option->rect, bar);
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 } // namespace
 
 CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
@@ -79,12 +107,17 @@ void CommandActions::Run(int id)
 
 void CommandActions::BuildMenus(QMenuBar& menuBar)
 {
+    if (!m_menuStyle) {
+        m_menuStyle = new MenuStyle;
+        m_menuStyle->setParent(this);
+    }
     std::vector<QMenu*> open;
     for (const MenuEntry& entry : MainMenuTable()) {
         switch (entry.kind) {
         case MenuEntry::Kind::Popup: {
             const QString text = QString::fromUtf8(entry.text);
             QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
+            menu->setStyle(m_menuStyle);
             connect(menu, &QMenu::aboutToShow, this, [this, menu] {
                 RefreshMenu(*menu);
                 Q_EMIT MenuBrowsing(true);
