@@ -72,12 +72,6 @@ TEST_F(PaneListTest, RightClickOnEmptySpaceOffersThePaneMenu)
     EXPECT_TRUE(SelectedNames(*left).empty());
     ASSERT_FALSE(offered.isEmpty());
     EXPECT_EQ(offered.front(), QStringLiteral("New &file"));
-
-    // Shift+F10 opens the menu as the menu key does
-    offered.clear();
-    QTest::keyClick(details, Qt::Key_F10, Qt::ShiftModifier);
-    ASSERT_FALSE(offered.isEmpty());
-    EXPECT_EQ(offered.front(), QStringLiteral("New &file"));
 }
 
 TEST_F(PaneListTest, PropertiesWithoutASelectionSayWhyByKeyAndByCommand)
