@@ -5,9 +5,11 @@
 #include "ui/commands/main_menu.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
 #include <QWidget>
@@ -107,9 +109,12 @@ void CommandActions::Run(int id)
 
 void CommandActions::BuildMenus(QMenuBar& menuBar)
 {
-    if (!m_menuStyle) {
-        m_menuStyle = new MenuStyle;
-        m_menuStyle->setParent(this);
+    // one style for every menu of the process; it goes with the application, after
+    // the last menu
+    static QPointer<QStyle> menuStyle;
+    if (!menuStyle) {
+        menuStyle = new MenuStyle;
+        menuStyle->setParent(QCoreApplication::instance());
     }
     std::vector<QMenu*> open;
     for (const MenuEntry& entry : MainMenuTable()) {
@@ -117,7 +122,7 @@ void CommandActions::BuildMenus(QMenuBar& menuBar)
         case MenuEntry::Kind::Popup: {
             const QString text = QString::fromUtf8(entry.text);
             QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
-            menu->setStyle(m_menuStyle);
+            menu->setStyle(menuStyle);
             connect(menu, &QMenu::aboutToShow, this, [this, menu] {
                 RefreshMenu(*menu);
                 Q_EMIT MenuBrowsing(true);

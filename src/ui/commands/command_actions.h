@@ -11,7 +11,6 @@
 class QAction;
 class QMenu;
 class QMenuBar;
-class QStyle;
 class QWidget;
 
 namespace bivora {
@@ -62,7 +61,6 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<QAction*> m_keyActions;  // extra keys, not shown in menus
     std::vector<QMenu*> m_menus;
-    QStyle* m_menuStyle = nullptr; // the menus' style, owned here
     std::map<QAction*, QList<QKeySequence>> m_suspendedKeys;
     bool m_suspended = false;
     QTimer m_idleTimer;
