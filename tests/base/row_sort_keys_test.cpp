@@ -113,7 +113,8 @@ TEST_F(RowSortKeysTest, OrderIsTheStableRecordOrderUnderEveryKeyAndDirection)
         for (const int key : kKeys) {
             for (const bool ascending : {true, false}) {
                 const std::uint32_t param = MakeSortParam(key, ascending);
-                SCOPED_TRACE(testing::Message() << "key " << key << " ascending " << ascending << " date " << DateKindSetting(dateKind));
+                SCOPED_TRACE(testing::Message() << "key " << key << " ascending " << ascending << " date "
+                                                << DateKindSetting(dateKind));
                 const std::vector<int> order = keys.Order(param);
                 ASSERT_EQ(order, Expected(param, dateKind)) << "first names: " << Names(order).front();
             }

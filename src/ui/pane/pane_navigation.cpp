@@ -100,7 +100,8 @@ bool PaneView::GoToTyped(const std::string& text)
             path = drive->mountPath + rest;
         } else {
             const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
-            path = PathJoin(remembered != m_ctx.shared.driveFolders.end() ? remembered->second : drive->mountPath, rest);
+            const bool known = remembered != m_ctx.shared.driveFolders.end();
+            path = PathJoin(known ? remembered->second : drive->mountPath, rest);
         }
     } else if (path.front() != '/' && path.front() != '~' && !path.starts_with("::")) {
         path = PathJoin(CurrentDirectory(), path);
