@@ -5,6 +5,11 @@
 //   read      ShellFolder Open + Enumerate, what the pane's worker does
 //   show      GoToFolder until the first frame of the pane has been painted
 //   sort-*    a re-sort of the shown rows by name, size and date
+//   sort-*-selected   the same with every row selected, and with every tenth row
+//             selected (a selection of many ranges)
+//   resort-paint      the first frame painted after a re-sort
+//   select-tenth      selecting every tenth row (one range per row) with the view's
+//             selection model
 
 #include "base/general_settings.h"
 #include "base/settings_store.h"
@@ -21,6 +26,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 
 #include <algorithm>
 #include <cstdio>
@@ -113,7 +119,8 @@ int main(int argc, char* argv[])
     pane.GoToFolder(ItemIdList());
     pane.grab();
 
-    std::vector<double> read, show, paint, byName, bySize, byDate;
+    std::vector<double> read, show, paint, byName, bySize, byDate, resortPaint, allName, allSize, tenthName,
+        tenthSize, selectTenth;
     std::size_t items = 0;
     for (int run = 0; run < runs; ++run) {
         read.push_back(Ms([&] {
@@ -132,11 +139,35 @@ int main(int argc, char* argv[])
         byName.push_back(Ms([&] { list.OnCommand(cmd::kSortByName); }));
         bySize.push_back(Ms([&] { list.OnCommand(cmd::kSortBySize); }));
         byDate.push_back(Ms([&] { list.OnCommand(cmd::kSortByDate); }));
+        resortPaint.push_back(Ms([&] { pane.grab(); }));
+
+        const QAbstractItemModel& model = pane.Model();
+        const int rows = model.rowCount();
+        const int lastColumn = model.columnCount() - 1;
+        list.SelectionModel()->select(QItemSelection(model.index(0, 0), model.index(rows - 1, lastColumn)),
+                                      QItemSelectionModel::ClearAndSelect);
+        allName.push_back(Ms([&] { list.OnCommand(cmd::kSortByName); }));
+        allSize.push_back(Ms([&] { list.OnCommand(cmd::kSortBySize); }));
+        QItemSelection tenth;
+        for (int row = 0; row < rows; row += 10)
+            tenth.select(model.index(row, 0), model.index(row, lastColumn));
+        // cleared first: replacing a whole selection by a scattered one costs the selection
+        // model time that grows with the square of the ranges, which is not what is timed here
+        list.SelectionModel()->clear();
+        selectTenth.push_back(Ms([&] { list.SelectionModel()->select(tenth, QItemSelectionModel::Select); }));
+        tenthName.push_back(Ms([&] { list.OnCommand(cmd::kSortByName); }));
+        tenthSize.push_back(Ms([&] { list.OnCommand(cmd::kSortBySize); }));
+        list.SelectionModel()->clear();
         pane.GoToFolder(ItemIdList());
     }
     std::printf("entries %zu rows %d\n", items, pane.Model().rowCount());
     std::printf("paint_ms %.1f\n", Median(paint));
     std::printf("read_ms %.1f\nshow_ms %.1f\nsort_name_ms %.1f\nsort_size_ms %.1f\nsort_date_ms %.1f\n", Median(read),
                 Median(show), Median(byName), Median(bySize), Median(byDate));
+    std::printf("resort_paint_ms %.1f\n", Median(resortPaint));
+    std::printf("sort_name_all_selected_ms %.1f\nsort_size_all_selected_ms %.1f\n", Median(allName), Median(allSize));
+    std::printf("select_tenth_ms %.1f\n", Median(selectTenth));
+    std::printf("sort_name_tenth_selected_ms %.1f\nsort_size_tenth_selected_ms %.1f\n", Median(tenthName),
+                Median(tenthSize));
     return 0;
 }

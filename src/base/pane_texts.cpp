@@ -51,8 +51,7 @@ std::string PaneStatusText(const PaneStatusFacts& facts)
             text += "Shortcut";
         else
             text += facts.selectedSizeText + " bytes";
-        const int kind = facts.dateKind >= 0 && facts.dateKind <= 2 ? facts.dateKind : 0;
-        return text + kDateWords[kind] + facts.selectedDateText;
+        return text + kDateWords[DateKindSetting(facts.dateKind)] + facts.selectedDateText;
     }
     return std::to_string(facts.selectedCount) + " objects selected, " + ThousandsText(facts.selectedBytes)
         + " bytes in total";

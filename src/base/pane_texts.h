@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/date_kind.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -25,7 +27,7 @@ struct PaneStatusFacts {
     bool selectedIsFolder = false;   // folder record, links not followed
     bool selectedIsLink = false;
     std::string selectedSizeText;    // the Size column's text
-    int dateKind = 0;                // 0 modified, 1 created, 2 accessed
+    DateKind dateKind = DateKind::kModified;
     std::string selectedDateText;    // the date column's text
 };
 

@@ -1,5 +1,7 @@
 #include "base/text_forms.h"
 
+#include <ctime>
+
 namespace bivora {
 
 std::string ThousandsText(std::uint64_t n)
@@ -13,6 +15,31 @@ std::string ThousandsText(std::uint64_t n)
         text += digits[i];
     }
     return text;
+}
+
+std::string SizeColumnText(bool folder, bool fileSystem, std::uint64_t size)
+{
+    if (folder)
+        return "<folder>";
+    if (fileSystem)
+        return ThousandsText(size);
+    return "<n/a>";
+}
+
+std::string DateTimeText(std::int64_t time)
+{
+    if (time == 0)
+        return "<n/a>";
+    // Whole seconds, rounded down also before 1970.
+    std::time_t seconds = static_cast<std::time_t>(time / 1'000'000'000);
+    if (time % 1'000'000'000 < 0)
+        --seconds;
+    std::tm local{};
+    if (!localtime_r(&seconds, &local))
+        return "<n/a>";
+    char buffer[128];
+    const std::size_t length = std::strftime(buffer, sizeof buffer, "%x %X", &local);
+    return std::string(buffer, length);
 }
 
 } // namespace bivora

@@ -9,4 +9,13 @@ namespace bivora {
 // 999 -> "999", 1000 -> "1,000", 5000000000 -> "5,000,000,000".
 std::string ThousandsText(std::uint64_t n);
 
+// The Size column's text of a record: "<folder>" for a folder (links not followed),
+// the thousands text of the size for a file-system object, else "<n/a>".
+std::string SizeColumnText(bool folder, bool fileSystem, std::uint64_t size);
+
+// The date column's text of a time in nanoseconds since 1970: "<n/a>" for zero (no
+// time known), else the local time in the locale's date and time form ("%x %X" of the
+// C library's current locale and time zone), rounded down to the second.
+std::string DateTimeText(std::int64_t time);
+
 } // namespace bivora

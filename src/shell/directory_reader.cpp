@@ -1,5 +1,7 @@
 #include "shell/directory_reader.h"
 
+#include "base/path_text.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -141,11 +143,7 @@ bool StatEntry(const std::string& path, FindData& out)
     FindData find;
     if (Examine(AT_FDCWD, path.c_str(), find) != Examined::Ok)
         return false;
-    std::string_view name(path);
-    while (name.size() > 1 && name.back() == '/')
-        name.remove_suffix(1);
-    const auto slash = name.rfind('/');
-    find.name.assign(slash == std::string_view::npos || name.size() == 1 ? name : name.substr(slash + 1));
+    find.name.assign(LastComponent(path));
     out = std::move(find);
     return true;
 }

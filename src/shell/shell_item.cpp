@@ -1,11 +1,8 @@
 #include "shell/shell_item.h"
 
 #include "base/path_text.h"
-#include "base/text_forms.h"
 #include "shell/directory_reader.h"
 #include "shell/shell_folder.h"
-
-#include <ctime>
 
 namespace bivora {
 
@@ -139,51 +136,6 @@ bool ShellItem::FillFileTimes()
     created = find.created;
     accessed = find.accessed;
     return true;
-}
-
-std::string ShellItem::SizeText() const
-{
-    if (IsFolder(false))
-        return "<folder>";
-    if (IsFileSystem())
-        return SizeTextOf(size);
-    return "<n/a>";
-}
-
-FileTime ShellItem::Time(int which) const
-{
-    switch (which) {
-    case 0:
-        return modified;
-    case 1:
-        return created;
-    case 2:
-        return accessed;
-    default:
-        return 0;
-    }
-}
-
-std::string ShellItem::DateText(int which) const
-{
-    const FileTime time = Time(which);
-    if (time == 0)
-        return "<n/a>";
-    // Whole seconds, rounded down also before 1970.
-    std::time_t seconds = static_cast<std::time_t>(time / 1'000'000'000);
-    if (time % 1'000'000'000 < 0)
-        --seconds;
-    std::tm local{};
-    if (!localtime_r(&seconds, &local))
-        return "<n/a>";
-    char buffer[128];
-    const std::size_t length = std::strftime(buffer, sizeof buffer, "%x %X", &local);
-    return std::string(buffer, length);
-}
-
-std::string SizeTextOf(std::uint64_t size)
-{
-    return ThousandsText(size);
 }
 
 } // namespace bivora

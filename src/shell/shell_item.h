@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/date_kind.h"
+#include "base/row_key.h"
 #include "shell/item_id.h"
 #include "shell/shell_namespace.h"
 #include "shell/shell_types.h"
@@ -79,12 +81,9 @@ public:
     // nullopt when the item is not a link to a folder.
     const std::optional<ItemIdList>& LinkTarget() const;
 
-    // "<folder>", the thousands text of the size, or "<n/a>" for a virtual item.
-    std::string SizeText() const;
-    // which: 0 modified, 1 created, 2 accessed. "<n/a>" when the time is zero; else the
-    // local time in the locale's date and time form.
-    std::string DateText(int which) const;
-    FileTime Time(int which) const;
+    FileTime Time(DateKind kind) const { return Key().Time(kind); }
+    // What the pane's row order reads of the record; it views the record's name.
+    RowKey Key() const { return {m_name, IsFolder(false), size, modified, created, accessed}; }
 
 private:
     ShellFolder* m_folder;
@@ -95,8 +94,5 @@ private:
     mutable bool m_linkResolved = false;
     mutable std::optional<ItemIdList> m_linkTarget;
 };
-
-// The thousands text of a size, shared by the item's and the pane's texts.
-std::string SizeTextOf(std::uint64_t size);
 
 } // namespace bivora

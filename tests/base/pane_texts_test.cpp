@@ -42,11 +42,11 @@ TEST(PaneStatusText, OneSelected)
     facts.selectedSizeText = "1,234";
     facts.selectedDateText = "01/02/26 10:00:00";
     EXPECT_EQ(PaneStatusText(facts), "Selected object: 1,234 bytes, Modified 01/02/26 10:00:00");
-    facts.dateKind = 2;
+    facts.dateKind = DateKind::kAccessed;
     facts.selectedIsLink = true;
     EXPECT_EQ(PaneStatusText(facts), "Selected object: Shortcut, Accessed 01/02/26 10:00:00");
     facts.selectedIsFolder = true;
-    facts.dateKind = 1;
+    facts.dateKind = DateKind::kCreated;
     EXPECT_EQ(PaneStatusText(facts), "Selected object: Folder, Created 01/02/26 10:00:00");
     facts.fileSystemFolder = false;
     EXPECT_EQ(PaneStatusText(facts), "Selected object: Special folder");

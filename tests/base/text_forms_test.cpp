@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace bivora {
@@ -30,6 +34,60 @@ TEST(ThousandsText, GroupsDigitsByThreeFromTheRight)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(ThousandsText(c.value), c.text);
+    }
+}
+
+TEST(SizeColumnText, FoldersAndVirtualItemsShowNoNumber)
+{
+    EXPECT_EQ(SizeColumnText(true, true, 4096), "<folder>");
+    EXPECT_EQ(SizeColumnText(true, false, 0), "<folder>");
+    EXPECT_EQ(SizeColumnText(false, true, 0), "0");
+    EXPECT_EQ(SizeColumnText(false, true, 5'000'000'000ULL), "5,000,000,000");
+    EXPECT_EQ(SizeColumnText(false, false, 1234), "<n/a>");
+}
+
+// Sets the time zone for as long as it lives.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZoneScope()
+    {
+        if (m_old)
+            setenv("TZ", m_old->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+TEST(DateTimeText, LocalTimeInTheLocaleFormRoundedDownToTheSecond)
+{
+    struct Case {
+        const char* zone;
+        std::int64_t time; // nanoseconds since 1970
+        const char* text;  // in the C locale's "%x %X"
+    };
+    const Case cases[] = {
+        {"UTC", 1'000'000'000'000'000'000LL, "09/09/01 01:46:40"},
+        {"UTC", 1'000'000'000'999'999'999LL, "09/09/01 01:46:40"},
+        {"UTC", -1, "12/31/69 23:59:59"}, // a moment before 1970 belongs to the second before
+        {"UTC", -1'000'000'000LL, "12/31/69 23:59:59"},
+        {"IST-5:30", 1'000'000'000'000'000'000LL, "09/09/01 07:16:40"},
+        {"UTC", 0, "<n/a>"}, // no time known
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.zone << " " << c.time);
+        const TimeZoneScope zone(c.zone);
+        EXPECT_EQ(DateTimeText(c.time), c.text);
     }
 }
 

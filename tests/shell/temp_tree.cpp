@@ -1,10 +1,13 @@
 #include "temp_tree.h"
 
+#include "base/path_text.h"
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bivora::test {
@@ -34,7 +37,7 @@ TempTree::~TempTree()
 
 std::string TempTree::Path(std::string_view relative) const
 {
-    return relative.empty() ? m_root : m_root + "/" + std::string(relative);
+    return relative.empty() ? m_root : PathJoin(m_root, relative);
 }
 
 std::string TempTree::MakeDir(std::string_view relative) const
@@ -50,6 +53,14 @@ std::string TempTree::MakeFile(std::string_view relative, std::string_view conte
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return path;
+}
+
+std::string TempTree::MakeFile(std::string_view relative, std::string_view content, unsigned mode) const
+{
+    const std::string path = MakeFile(relative, content);
+    if (::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0)
+        throw std::runtime_error("cannot set the mode of a file");
     return path;
 }
 

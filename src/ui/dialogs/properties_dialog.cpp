@@ -1,5 +1,6 @@
 #include "ui/dialogs/properties_dialog.h"
 
+#include "base/path_text.h"
 #include "base/text_forms.h"
 #include "ui/commands/services.h"
 
@@ -30,23 +31,6 @@ namespace {
 QString Display(const std::string& bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
-}
-
-std::string LastComponent(const std::string& path)
-{
-    const auto slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.size() > 1 && name.ends_with('/'))
-        name.pop_back();
-    return name;
-}
-
-std::string ParentPart(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 QString BytesText(std::uint64_t bytes)
@@ -105,7 +89,7 @@ QString TypeText(const std::string& path, const struct stat& st)
             ::close(fd);
         }
     }
-    return database.mimeTypeForFileNameAndData(Display(LastComponent(path)), head).comment();
+    return database.mimeTypeForFileNameAndData(Display(std::string(LastComponent(path))), head).comment();
 }
 
 // "1 file", "2,000 files"
@@ -174,7 +158,7 @@ QLabel* PropertiesDialog::AddRow(QFormLayout& form, const QString& label, const 
 void PropertiesDialog::BuildSingle(QFormLayout& form)
 {
     const std::string& path = m_paths.front();
-    const QString name = Display(LastComponent(path));
+    const QString name = Display(std::string(LastComponent(path)));
     setWindowTitle(tr("%1 Properties").arg(name));
     struct stat st {};
     struct stat linkSt {};
@@ -192,7 +176,7 @@ void PropertiesDialog::BuildSingle(QFormLayout& form)
     if (isLink)
         type = tr("Link to %1").arg(type);
     AddRow(form, tr("Type:"), QStringLiteral("type"), type);
-    AddRow(form, tr("Location:"), QStringLiteral("location"), Display(ParentPart(path)));
+    AddRow(form, tr("Location:"), QStringLiteral("location"), Display(std::string(ParentFolder(path))));
     if (S_ISDIR(st.st_mode)) {
         m_size = AddRow(form, tr("Size:"), QStringLiteral("size"), tr("Computing..."));
         m_contents = AddRow(form, tr("Contains:"), QStringLiteral("contents"), tr("Computing..."));
@@ -214,9 +198,9 @@ void PropertiesDialog::BuildSeveral(QFormLayout& form)
 {
     setWindowTitle(tr("Properties"));
     AddRow(form, tr("Selected:"), QStringLiteral("name"), tr("%1 items").arg(m_paths.size()));
-    std::string location = ParentPart(m_paths.front());
+    std::string location(ParentFolder(m_paths.front()));
     for (const std::string& path : m_paths)
-        if (ParentPart(path) != location)
+        if (ParentFolder(path) != location)
             location.clear();
     AddRow(form, tr("Location:"), QStringLiteral("location"),
            location.empty() ? tr("Several folders") : Display(location));

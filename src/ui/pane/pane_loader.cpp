@@ -2,11 +2,11 @@
 #include "ui/pane/pane_view.h"
 
 #include "base/general_settings.h"
+#include "base/sort_param.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "shell/shell_namespace.h"
 #include "ui/widgets/sort_list_ctrl.h"
-#include "ui/widgets/sort_param.h"
 #include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
@@ -87,7 +87,7 @@ bool PaneView::GoToFolder(ItemIdList id)
     read->id = std::move(id);
     const bool sorted = m_list->SortKey() != cmd::kUnsorted;
     const std::uint32_t sortParam = MakeSortParam(m_list->SortKey(), m_list->Ascending());
-    const int dateKind = m_model->DateKind();
+    const DateKind dateKind = m_model->ShownDateKind();
     bool finished = false;
     {
         BusyScope busy(*this, false);
@@ -100,7 +100,7 @@ bool PaneView::GoToFolder(ItemIdList id)
                 items.reserve(read->folder->Items().size());
                 for (const auto& item : read->folder->Items())
                     items.push_back(item.get());
-                read->order.keys.Build(items, dateKind);
+                read->order.keys.Build(items, dateKind, [](const ShellItem* item) { return item->Key(); });
                 const std::vector<int> order = read->order.keys.Order(sortParam);
                 std::vector<ShellItem*> arranged;
                 arranged.reserve(items.size());

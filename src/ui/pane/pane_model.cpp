@@ -2,7 +2,10 @@
 
 #include "ui/commands/byte_text.h"
 
+#include "base/sort_param.h"
+#include "base/text_forms.h"
 #include "shell/shell_item.h"
+#include "ui/commands/command_ids.h"
 #include "ui/platform/icon_cache.h"
 
 #include <QIcon>
@@ -11,6 +14,10 @@
 #include <unordered_set>
 
 namespace bivora {
+
+// The row order numbers its keys as the sort commands that choose them.
+static_assert(sort_key::kName == cmd::kSortByName && sort_key::kType == cmd::kSortByType
+              && sort_key::kSize == cmd::kSortBySize && sort_key::kDate == cmd::kSortByDate);
 
 namespace {
 
@@ -46,14 +53,14 @@ const QString& PaneModel::NameText(const Row& row) const
 const QString& PaneModel::SizeText(const Row& row) const
 {
     if (row.size.isNull() && !m_frozen)
-        row.size = Made(FromBytes(row.item->SizeText()));
+        row.size = Made(FromBytes(SizeColumnText(row.item->IsFolder(false), row.item->IsFileSystem(), row.item->size)));
     return row.size;
 }
 
 const QString& PaneModel::DateText(const Row& row) const
 {
     if (row.date.isNull() && !m_frozen)
-        row.date = Made(FromBytes(row.item->DateText(m_dateKind)));
+        row.date = Made(FromBytes(DateTimeText(row.item->Time(m_dateKind))));
     return row.date;
 }
 
@@ -180,7 +187,7 @@ void PaneModel::RowChanged(int row)
     Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
-void PaneModel::SetDateKind(int dateKind)
+void PaneModel::SetDateKind(DateKind dateKind)
 {
     if (dateKind == m_dateKind)
         return;
@@ -242,7 +249,7 @@ void PaneModel::PermuteRows(const std::vector<int>& newOrder)
 
 void PaneModel::SetSortKeys(RowSortKeys keys)
 {
-    if (keys.Size() != m_rows.size() || keys.DateKind() != m_dateKind)
+    if (keys.Size() != m_rows.size() || keys.Kind() != m_dateKind)
         return;
     m_sortKeys = std::move(keys);
     m_sortKeysValid = true;
@@ -251,11 +258,7 @@ void PaneModel::SetSortKeys(RowSortKeys keys)
 int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
 {
     if (!m_sortKeysValid) {
-        std::vector<ShellItem*> items;
-        items.reserve(m_rows.size());
-        for (const Row& row : m_rows)
-            items.push_back(row.item);
-        m_sortKeys.Build(items, m_dateKind);
+        m_sortKeys.Build(m_rows, m_dateKind, [](const Row& row) { return row.item->Key(); });
         m_sortKeysValid = true;
     }
     return m_sortKeys.Compare(static_cast<std::size_t>(rowA), static_cast<std::size_t>(rowB), sortParam);

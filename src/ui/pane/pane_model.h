@@ -1,7 +1,8 @@
 #pragma once
 
 #include "ui/widgets/sortable_row_model.h"
-#include "ui/pane/row_sort_keys.h"
+#include "base/date_kind.h"
+#include "base/row_sort_keys.h"
 
 #include <QString>
 
@@ -51,9 +52,9 @@ public:
 
     // The record's size or times changed: its texts are made anew.
     void RowChanged(int row);
-    // The date column shows another time (0 modified, 1 created, 2 accessed).
-    void SetDateKind(int dateKind);
-    int DateKind() const { return m_dateKind; }
+    // The date column shows another time.
+    void SetDateKind(DateKind dateKind);
+    DateKind ShownDateKind() const { return m_dateKind; }
 
     void SetFrozen(bool frozen);
     bool IsFrozen() const { return m_frozen; }
@@ -62,7 +63,7 @@ public:
     QString SizeText(int row) const;
     QString DateText(int row) const;
 
-    // The pane's row order (ComparePaneRows) of two rows under a sort parameter, from
+    // The pane's row order (CompareRowKeys) of two rows under a sort parameter, from
     // keys gathered once for the rows (RowSortKeys) and rearranged with them.
     int CompareRows(int rowA, int rowB, std::uint32_t sortParam) const;
 
@@ -93,7 +94,7 @@ private:
 
     IconCache& m_icons;
     std::vector<Row> m_rows;
-    int m_dateKind = 0;
+    DateKind m_dateKind = DateKind::kModified;
     bool m_frozen = false;
     mutable RowSortKeys m_sortKeys;
     mutable bool m_sortKeysValid = false;

@@ -1,6 +1,7 @@
 // Moving the pane from folder to folder.
 #include "ui/pane/pane_view.h"
 
+#include "base/path_text.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
 #include "shell/shell_folder.h"
@@ -99,10 +100,11 @@ bool PaneView::GoToTyped(const std::string& text)
             path = drive->mountPath + rest;
         } else {
             const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
-            path = (remembered != m_ctx.shared.driveFolders.end() ? remembered->second : drive->mountPath) + "/" + rest;
+            const bool known = remembered != m_ctx.shared.driveFolders.end();
+            path = PathJoin(known ? remembered->second : drive->mountPath, rest);
         }
     } else if (path.front() != '/' && path.front() != '~' && !path.starts_with("::")) {
-        path = CurrentDirectory() + "/" + path;
+        path = PathJoin(CurrentDirectory(), path);
     }
     std::optional<ItemIdList> id = m_ctx.ns.ParsePath(path);
     if (!id)

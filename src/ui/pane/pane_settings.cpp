@@ -1,6 +1,7 @@
 // The pane's stored settings: read at construction, written when the pane closes.
 #include "ui/pane/pane_view.h"
 
+#include "base/date_kind.h"
 #include "base/general_settings.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
@@ -22,16 +23,17 @@ constexpr int kNameWidth = 150;
 constexpr int kSizeWidth = 70;
 constexpr int kDateWidth = 120;
 
-QString DateTitle(int dateKind)
+QString DateTitle(DateKind dateKind)
 {
     switch (dateKind) {
-    case 1:
+    case DateKind::kCreated:
         return QStringLiteral("Created");
-    case 2:
+    case DateKind::kAccessed:
         return QStringLiteral("Accessed");
-    default:
-        return QStringLiteral("Modified");
+    case DateKind::kModified:
+        break;
     }
+    return QStringLiteral("Modified");
 }
 
 std::string Trimmed(const std::string& text)
@@ -60,7 +62,7 @@ void PaneView::LoadSettings()
         m_filterText = "*";
     m_startFolder = Trimmed(store.GetString(m_section, reg::value::kInitialFolder));
 
-    m_list->MakeColumns({QStringLiteral("Name"), QStringLiteral("Size"), DateTitle(m_model->DateKind())},
+    m_list->MakeColumns({QStringLiteral("Name"), QStringLiteral("Size"), DateTitle(m_model->ShownDateKind())},
                         {kNameWidth, kSizeWidth, kDateWidth}, {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft},
                         m_section);
     m_list->AttachSorting(
@@ -88,8 +90,8 @@ void PaneView::SaveSettings()
 void PaneView::ApplySettingsChange(bool hiddenFilesChanged, bool dateKindChanged)
 {
     if (dateKindChanged) {
-        m_model->SetDateKind(m_ctx.general.fileDateUzed);
-        m_model->SetColumnTitle(PaneModel::kDateColumn, DateTitle(m_model->DateKind()));
+        m_model->SetDateKind(DateKindFromSetting(m_ctx.general.fileDateUzed));
+        m_model->SetColumnTitle(PaneModel::kDateColumn, DateTitle(m_model->ShownDateKind()));
         ScheduleStatusUpdate();
     }
     if (hiddenFilesChanged)

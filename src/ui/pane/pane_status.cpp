@@ -29,7 +29,7 @@ QString PaneView::StatusText() const
     facts.rowCount = m_model->rowCount();
     facts.byteTotal = m_byteTotal;
     facts.fileSystemFolder = m_folder && m_folder->IsFileSystem();
-    facts.dateKind = m_model->DateKind();
+    facts.dateKind = m_model->ShownDateKind();
     const std::vector<int> selected = SelectedRows();
     facts.selectedCount = static_cast<int>(selected.size());
     for (const int row : selected)

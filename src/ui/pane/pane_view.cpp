@@ -37,7 +37,7 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     , m_section(left ? reg::section::kLeftPaneSettings : reg::section::kRightPaneSettings)
     , m_model(std::make_unique<PaneModel>(m_ctx.icons))
 {
-    m_model->SetDateKind(m_ctx.general.fileDateUzed);
+    m_model->SetDateKind(DateKindFromSetting(m_ctx.general.fileDateUzed));
     m_caption = new PaneCaption(this);
     GeneralSettings& general = m_ctx.general;
     m_list = new SortListCtrl(*m_model, m_ctx.store, [&general] { return general.saveSettings; }, this);

@@ -5,7 +5,7 @@
 #include "ui/commands/command_router.h"
 #include "ui/commands/frame_pane.h"
 #include "ui/pane/pane_context.h"
-#include "ui/pane/row_sort_keys.h"
+#include "base/row_sort_keys.h"
 
 #include <QTimer>
 #include <QWidget>

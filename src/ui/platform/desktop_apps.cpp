@@ -2,6 +2,8 @@
 
 #include "ui/platform/detached_start.h"
 
+#include "base/path_text.h"
+
 #include <QMimeDatabase>
 #include <QMimeType>
 
@@ -280,7 +282,7 @@ void DesktopAppDatabase::Reload()
         names.push_back("mimeapps.list");
         for (const std::string& name : names) {
             std::string text;
-            if (!ReadFile(folder + "/" + name, text))
+            if (!ReadFile(PathJoin(folder, name), text))
                 continue;
             auto groups = ParseGroups(text);
             MimeAppsList list;
@@ -314,7 +316,7 @@ void DesktopAppDatabase::ScanApplications(const std::string& root, const std::st
     for (const std::string& name : names) {
         if (name == "." || name == "..")
             continue;
-        const std::string path = folder + "/" + name;
+        const std::string path = PathJoin(folder, name);
         if (IsDirectory(path)) {
             ScanApplications(root, path, prefix + name + "-", depth + 1);
             continue;
@@ -620,9 +622,7 @@ bool LaunchApplication(const DesktopEntry& entry, const std::vector<std::string>
         return false;
     std::string workingDirectory = entry.workingDirectory;
     if (workingDirectory.empty() && !files.empty()) {
-        const auto slash = files.front().rfind('/');
-        if (slash != std::string::npos)
-            workingDirectory = slash == 0 ? "/" : files.front().substr(0, slash);
+        workingDirectory = ParentFolder(files.front());
     }
     bool allStarted = true;
     for (std::vector<std::string> command : commands) {

@@ -2,6 +2,8 @@
 
 #include "ui/platform/detached_start.h"
 
+#include "base/path_text.h"
+
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
@@ -39,14 +41,11 @@ std::string FirstBytes(const std::string& path, size_t size)
     return bytes;
 }
 
-std::string ParentFolder(const std::string& path)
+// The folder a program starts in: the item's own, or the current one for a bare name.
+std::string StartFolder(const std::string& path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
+    const std::string_view folder = ParentFolder(path);
+    return folder.empty() ? std::string(".") : std::string(folder);
 }
 
 QString DisplayName(const std::string& path)
@@ -79,7 +78,7 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
         return {ExecuteResult::Kind::Browse, {}};
 
     if (IsExecutableFile(path)) {
-        if (StartDetachedBytes(launcher, path, {}, ParentFolder(path)))
+        if (StartDetachedBytes(launcher, path, {}, StartFolder(path)))
             return {ExecuteResult::Kind::Started, {}};
         return {ExecuteResult::Kind::Failed, QStringLiteral("Cannot start %1").arg(DisplayName(path))};
     }
@@ -89,7 +88,7 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
         opened = launcher.OpenWithDefault(QString::fromStdString(path));
     else
         // a URL built from a QString would carry the wrong bytes; the opener gets the name as it is
-        opened = StartDetachedBytes(launcher, "xdg-open", {path}, ParentFolder(path));
+        opened = StartDetachedBytes(launcher, "xdg-open", {path}, StartFolder(path));
     if (opened)
         return {ExecuteResult::Kind::Opened, {}};
     return {ExecuteResult::Kind::Failed,

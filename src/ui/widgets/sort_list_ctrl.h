@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/widgets/sort_param.h"
+#include "base/sort_param.h"
 #include "ui/commands/command_router.h"
 
 #include <QRect>

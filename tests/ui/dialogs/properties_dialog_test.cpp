@@ -1,4 +1,4 @@
-#include "../platform/byte_temp_dir.h"
+#include "../../shell/temp_tree.h"
 #include "../platform/qt_printers.h"
 #include "ui/dialogs/folder_size.h"
 #include "ui/dialogs/properties_dialog.h"
@@ -54,7 +54,7 @@ mode_t ModeOf(const std::string& path)
 
 class PropertiesDialogTest : public ::testing::Test {
 protected:
-    test::ByteTempDir m_dir;
+    test::TempTree m_dir;
     RecordingPrompts m_prompts;
 };
 

@@ -2,9 +2,9 @@
 
 #include "base/registry_keys.h"
 #include "ui/widgets/sort_list_ctrl.h"
-#include "ui/widgets/sort_param.h"
+#include "base/sort_param.h"
 #include "ui/commands/command_ids.h"
-#include "ui/pane/row_order.h"
+#include "base/row_order.h"
 
 #include "../../shell/test_files.h"
 
@@ -58,7 +58,7 @@ protected:
     {
         const std::uint32_t param = MakeSortParam(key, ascending);
         std::stable_sort(items.begin(), items.end(), [param](const ShellItem* a, const ShellItem* b) {
-            return ComparePaneRows(*a, *b, param, 0) < 0;
+            return CompareRowKeys(a->Key(), b->Key(), param, DateKind::kModified) < 0;
         });
         Names names;
         for (const ShellItem* item : items)

@@ -1,6 +1,7 @@
 #include "pane_fixture.h"
 
 #include "base/registry_keys.h"
+#include "base/text_forms.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
 #include "ui/pane/pane_caption.h"
@@ -65,7 +66,7 @@ TEST_F(PaneSurroundingsTest, StatusTextsForEmptyOneAndSeveralItems)
     Select(*right, {"f1234"});
     EXPECT_EQ(right->StatusText(),
               QStringLiteral("Selected object: 1,234 bytes, Modified ")
-                  + QString::fromStdString(ItemNamed(*right, "f1234")->DateText(0)));
+                  + QString::fromStdString(DateTimeText(ItemNamed(*right, "f1234")->modified)));
     Select(*right, {"sub"});
     EXPECT_TRUE(right->StatusText().startsWith(QStringLiteral("Selected object: Folder, Modified ")));
     Select(*right, {"f1234", "g6"});

@@ -4,7 +4,8 @@
 #include "ui/commands/command_ids.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
-#include "ui/pane/row_order.h"
+#include "base/row_order.h"
+#include "base/text_forms.h"
 
 #include "../../shell/test_files.h"
 
@@ -232,7 +233,7 @@ TEST_F(PaneViewTest, DateKindChangeRetitlesTheColumnAndRewritesTheTexts)
     left->ApplySettingsChange(false, true);
     EXPECT_EQ(left->Model().headerData(2, Qt::Horizontal).toString(), QStringLiteral("Accessed"));
     EXPECT_NE(left->Model().DateText(0), modified);
-    EXPECT_EQ(left->Model().DateText(0).toStdString(), ItemNamed(*left, "f")->DateText(2));
+    EXPECT_EQ(left->Model().DateText(0).toStdString(), DateTimeText(ItemNamed(*left, "f")->accessed));
 }
 
 TEST_F(PaneViewTest, ExtensionsHiddenOnlyWhenNoShownNameHasAnExtension)
@@ -311,7 +312,8 @@ TEST_F(PaneViewTest, GatheredSortKeysOrderExactlyAsTheRowOrder)
                 for (int a = 0; a < model.rowCount(); ++a) {
                     for (int b = 0; b < model.rowCount(); ++b) {
                         EXPECT_EQ(Sign(model.CompareRows(a, b, param)),
-                                  Sign(ComparePaneRows(*model.ItemAt(a), *model.ItemAt(b), param, dateKind)))
+                                  Sign(CompareRowKeys(model.ItemAt(a)->Key(), model.ItemAt(b)->Key(), param,
+                                                      DateKindFromSetting(dateKind))))
                             << key << " " << ascending << " " << model.ItemAt(a)->Name() << " / "
                             << model.ItemAt(b)->Name();
                     }

@@ -1,4 +1,4 @@
-#include "byte_temp_dir.h"
+#include "../../shell/temp_tree.h"
 #include "qt_printers.h"
 #include "thread_recording_launcher.h"
 #include "ui/platform/desktop_apps.h"
@@ -78,7 +78,7 @@ protected:
     }
     void Put(const std::string& relative, const std::string& text) { m_tree.MakeFile(relative, text); }
 
-    test::ByteTempDir m_tree;
+    test::TempTree m_tree;
     DesktopDirs m_dirs;
 };
 

@@ -1,4 +1,4 @@
-#include "byte_temp_dir.h"
+#include "../../shell/temp_tree.h"
 #include "qt_printers.h"
 #include "thread_recording_launcher.h"
 #include "ui/platform/detached_start.h"
@@ -28,7 +28,7 @@ protected:
     {
         return m_dir.MakeFile(name, content, mode);
     }
-    test::ByteTempDir m_dir;
+    test::TempTree m_dir;
     ThreadRecordingLauncher m_launcher;
 };
 
@@ -119,7 +119,7 @@ TEST(DetachedStartTest, Utf8Validity)
 // The script really rebuilds every byte: run it with a program that leaves a trace.
 TEST(DetachedStartTest, ScriptHandsTheExactBytesToTheProgram)
 {
-    test::ByteTempDir dir;
+    test::TempTree dir;
     const std::string folder = dir.MakeDir("w\xff rk");
     const std::string odd = "a\xff\xfe b'\"$x`\\%d\n";
     ThreadRecordingLauncher launcher;

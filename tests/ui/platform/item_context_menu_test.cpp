@@ -1,4 +1,4 @@
-#include "byte_temp_dir.h"
+#include "../../shell/temp_tree.h"
 #include "qt_printers.h"
 #include "ui/commands/command_ids.h"
 #include "ui/platform/desktop_apps.h"
@@ -64,7 +64,7 @@ protected:
         return BuildItemContextMenu(items, *m_apps, options);
     }
 
-    test::ByteTempDir m_tree;
+    test::TempTree m_tree;
     DesktopDirs m_dirs;
     std::unique_ptr<DesktopAppDatabase> m_apps;
     const SelectedItem m_png{"/pics/a.png", false, false, "image/png"};

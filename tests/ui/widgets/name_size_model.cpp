@@ -1,6 +1,6 @@
 #include "name_size_model.h"
 
-#include "ui/widgets/sort_param.h"
+#include "base/sort_param.h"
 #include "ui/commands/command_ids.h"
 
 #include <QIcon>

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "base/date_kind.h"
+#include "base/row_key.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace bivora {
-
-class ShellItem;
 
 // The sort keys of a list of records, gathered once so that sorting 100,000 rows
 // reads one compact array instead of chasing every record across the heap. Names are
@@ -19,15 +21,24 @@ class ShellItem;
 // to its model on the GUI thread.
 class RowSortKeys {
 public:
-    // One key per record, in the order given; dateKind chooses the time (0 modified,
-    // 1 created, 2 accessed).
-    void Build(const std::vector<ShellItem*>& items, int dateKind);
+    // One key per record, in the order given; keyOf makes a record's RowKey.
+    template <class Records, class KeyOf>
+    void Build(const Records& records, DateKind dateKind, KeyOf keyOf)
+    {
+        Start(dateKind, std::size(records));
+        for (const auto& record : records)
+            Add(keyOf(record));
+    }
+    // Forgets the keys and starts gathering anew; expected is how many will come.
+    void Start(DateKind dateKind, std::size_t expected);
+    // Appends the key of the next record.
+    void Add(const RowKey& row);
     void Clear();
 
     std::size_t Size() const { return m_keys.size(); }
-    int DateKind() const { return m_dateKind; }
+    DateKind Kind() const { return m_dateKind; }
 
-    // The pane's row order (ComparePaneRows) of two keys under a sort parameter.
+    // The pane's row order (CompareRowKeys) of two keys under a sort parameter.
     int Compare(std::size_t a, std::size_t b, std::uint32_t sortParam) const;
     // The stable order of the keys under a sort parameter: position i holds the index
     // of the key that goes there.
@@ -49,7 +60,7 @@ private:
 
     std::vector<Key> m_keys;
     std::string m_text;
-    int m_dateKind = 0;
+    DateKind m_dateKind = DateKind::kModified;
 };
 
 } // namespace bivora

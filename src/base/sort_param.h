@@ -9,6 +9,14 @@ namespace bivora {
 // the direction from that bit and negates its result when it is clear.
 inline constexpr std::uint32_t kSortAscendingBit = 0x80000000u;
 
+// The keys of the pane's row order, numbered as the sort commands that choose them.
+namespace sort_key {
+inline constexpr int kName = 32777;
+inline constexpr int kType = 32778;
+inline constexpr int kSize = 32779;
+inline constexpr int kDate = 32780;
+} // namespace sort_key
+
 constexpr std::uint32_t MakeSortParam(int key, bool ascending)
 {
     return static_cast<std::uint32_t>(key) | (ascending ? kSortAscendingBit : 0u);

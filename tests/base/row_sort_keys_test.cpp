@@ -1,13 +1,12 @@
-#include "shell/shell_item.h"
-#include "ui/widgets/sort_param.h"
-#include "ui/commands/command_ids.h"
-#include "ui/pane/row_order.h"
-#include "ui/pane/row_sort_keys.h"
+#include "base/row_order.h"
+#include "base/row_sort_keys.h"
+#include "base/sort_param.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <clocale>
+#include <deque>
 #include <numeric>
 #include <random>
 #include <string>
@@ -20,24 +19,30 @@ struct Record {
     std::string name;
     bool folder = false;
     std::uint64_t size = 0;
-    FileTime modified = 0;
-    FileTime created = 0;
+    std::int64_t modified = 0;
+    std::int64_t created = 0;
 };
 
 class RowSortKeysTest : public ::testing::Test {
 protected:
     void Add(const Record& record)
     {
-        auto item = std::make_unique<ShellItem>(nullptr, ItemId{ItemId::Kind::Entry, record.name});
-        FindData find;
-        find.name = record.name;
-        find.isDirectory = record.folder;
-        find.size = record.size;
-        find.modified = record.modified;
-        find.created = record.created;
-        ASSERT_TRUE(item->Init(std::move(find)));
-        m_items.push_back(item.get());
-        m_owned.push_back(std::move(item));
+        m_names.push_back(record.name);
+        RowKey key;
+        key.name = m_names.back();
+        key.folder = record.folder;
+        key.size = record.size;
+        key.modified = record.modified;
+        key.created = record.created;
+        key.accessed = record.modified ^ record.created;
+        m_items.push_back(key);
+    }
+
+    RowSortKeys Keys(DateKind dateKind) const
+    {
+        RowSortKeys keys;
+        keys.Build(m_items, dateKind, [](const RowKey& key) { return key; });
+        return keys;
     }
 
     // Many records that tie in every way the order can tie: shared prefixes longer
@@ -63,7 +68,7 @@ protected:
             record.folder = pick(6) == 0;
             static const std::uint64_t sizes[] = {0, 1, 255, 256, 4096, 3ULL << 32, ~0ULL};
             record.size = sizes[pick(std::size(sizes))];
-            static const FileTime times[] = {0, 1, -1, 1'000'000'000'000'000'000LL, -5'000'000'000LL,
+            static const std::int64_t times[] = {0, 1, -1, 1'000'000'000'000'000'000LL, -5'000'000'000LL,
                                              1'700'000'000'000'000'000LL};
             record.modified = times[pick(std::size(times))];
             record.created = times[pick(std::size(times))];
@@ -72,13 +77,13 @@ protected:
     }
 
     // The stable sort of the records under the pane's own comparison of records.
-    std::vector<int> Expected(std::uint32_t param, int dateKind) const
+    std::vector<int> Expected(std::uint32_t param, DateKind dateKind) const
     {
         std::vector<int> order(m_items.size());
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return ComparePaneRows(*m_items[static_cast<std::size_t>(a)], *m_items[static_cast<std::size_t>(b)], param,
-                                   dateKind)
+            return CompareRowKeys(m_items[static_cast<std::size_t>(a)], m_items[static_cast<std::size_t>(b)], param,
+                                  dateKind)
                    < 0;
         });
         return order;
@@ -88,28 +93,28 @@ protected:
     {
         std::vector<std::string> names;
         for (const int index : order)
-            names.push_back(m_items[static_cast<std::size_t>(index)]->Name());
+            names.emplace_back(m_items[static_cast<std::size_t>(index)].name);
         return names;
     }
 
-    std::vector<ShellItem*> m_items;
+    std::vector<RowKey> m_items;
 
 private:
-    std::vector<std::unique_ptr<ShellItem>> m_owned;
+    std::deque<std::string> m_names; // the keys view them
 };
 
-const int kKeys[] = {cmd::kSortByName, cmd::kSortByType, cmd::kSortBySize, cmd::kSortByDate};
+const int kKeys[] = {sort_key::kName, sort_key::kType, sort_key::kSize, sort_key::kDate};
 
 TEST_F(RowSortKeysTest, OrderIsTheStableRecordOrderUnderEveryKeyAndDirection)
 {
     AddMixedRecords(3000, false);
-    for (const int dateKind : {0, 1}) {
-        RowSortKeys keys;
-        keys.Build(m_items, dateKind);
+    for (const DateKind dateKind : {DateKind::kModified, DateKind::kCreated, DateKind::kAccessed}) {
+        const RowSortKeys keys = Keys(dateKind);
         for (const int key : kKeys) {
             for (const bool ascending : {true, false}) {
                 const std::uint32_t param = MakeSortParam(key, ascending);
-                SCOPED_TRACE(testing::Message() << "key " << key << " ascending " << ascending << " date " << dateKind);
+                SCOPED_TRACE(testing::Message() << "key " << key << " ascending " << ascending << " date "
+                                                << DateKindSetting(dateKind));
                 const std::vector<int> order = keys.Order(param);
                 ASSERT_EQ(order, Expected(param, dateKind)) << "first names: " << Names(order).front();
             }
@@ -120,11 +125,10 @@ TEST_F(RowSortKeysTest, OrderIsTheStableRecordOrderUnderEveryKeyAndDirection)
 TEST_F(RowSortKeysTest, TypesBeyondAsciiKeepTheLocaleOrder)
 {
     AddMixedRecords(600, true);
-    RowSortKeys keys;
-    keys.Build(m_items, 0);
+    const RowSortKeys keys = Keys(DateKind::kModified);
     for (const bool ascending : {true, false}) {
-        const std::uint32_t param = MakeSortParam(cmd::kSortByType, ascending);
-        EXPECT_EQ(keys.Order(param), Expected(param, 0));
+        const std::uint32_t param = MakeSortParam(sort_key::kType, ascending);
+        EXPECT_EQ(keys.Order(param), Expected(param, DateKind::kModified));
     }
 }
 
@@ -136,15 +140,14 @@ TEST_F(RowSortKeysTest, SmallListsAndLongSharedPrefixesSortByTheirLastBytes)
                              "REPORT-of-the-year-2023-final-A", "report-of-the-year-2023-final",
                              "report-of-the-year-2023-final-a-", "r"})
         Add({name});
-    RowSortKeys keys;
-    keys.Build(m_items, 0);
-    const std::uint32_t param = MakeSortParam(cmd::kSortByName, true);
+    const RowSortKeys keys = Keys(DateKind::kModified);
+    const std::uint32_t param = MakeSortParam(sort_key::kName, true);
     EXPECT_EQ(Names(keys.Order(param)),
               (std::vector<std::string>{"r", "report-of-the-year-2023-final", "report-of-the-year-2023-final-a",
                                         "REPORT-of-the-year-2023-final-A", "report-of-the-year-2023-final-a-",
                                         "report-of-the-year-2023-final-b"}));
     // descending turns the order round but keeps names equal but for case as they came
-    EXPECT_EQ(Names(keys.Order(MakeSortParam(cmd::kSortByName, false))),
+    EXPECT_EQ(Names(keys.Order(MakeSortParam(sort_key::kName, false))),
               (std::vector<std::string>{"report-of-the-year-2023-final-b", "report-of-the-year-2023-final-a-",
                                         "report-of-the-year-2023-final-a", "REPORT-of-the-year-2023-final-A",
                                         "report-of-the-year-2023-final", "r"}));
@@ -153,18 +156,54 @@ TEST_F(RowSortKeysTest, SmallListsAndLongSharedPrefixesSortByTheirLastBytes)
 TEST_F(RowSortKeysTest, PermutedKeysStillDescribeTheirRecords)
 {
     AddMixedRecords(500, false);
-    RowSortKeys keys;
-    keys.Build(m_items, 1);
-    const std::vector<int> order = keys.Order(MakeSortParam(cmd::kSortByType, true));
+    RowSortKeys keys = Keys(DateKind::kCreated);
+    const std::vector<int> order = keys.Order(MakeSortParam(sort_key::kType, true));
     keys.Permute(order);
     // after the rearrangement key i is the record at order[i], under every key
     for (const int key : kKeys) {
         const std::uint32_t param = MakeSortParam(key, false);
         for (std::size_t i = 0; i + 1 < order.size(); i += 7) {
-            const ShellItem& a = *m_items[static_cast<std::size_t>(order[i])];
-            const ShellItem& b = *m_items[static_cast<std::size_t>(order[i + 1])];
-            ASSERT_EQ(keys.Compare(i, i + 1, param), ComparePaneRows(a, b, param, 1)) << a.Name() << " " << b.Name();
+            const RowKey& a = m_items[static_cast<std::size_t>(order[i])];
+            const RowKey& b = m_items[static_cast<std::size_t>(order[i + 1])];
+            ASSERT_EQ(keys.Compare(i, i + 1, param), CompareRowKeys(a, b, param, DateKind::kCreated))
+                << a.name << " " << b.name;
         }
+    }
+}
+
+// Restores the C library's locale when it goes.
+class LocaleScope {
+public:
+    LocaleScope() : m_saved(std::setlocale(LC_ALL, nullptr)) {}
+    ~LocaleScope() { std::setlocale(LC_ALL, m_saved.c_str()); }
+
+private:
+    std::string m_saved;
+};
+
+TEST(CompareTypes, TypesBeyondAsciiIgnoreCaseAndFollowTheLocale)
+{
+    LocaleScope scope;
+    if (!std::setlocale(LC_ALL, "C.UTF-8"))
+        GTEST_SKIP() << "no C.UTF-8 locale here";
+    struct Case {
+        const char* a;
+        const char* b;
+        int sign;
+    };
+    const Case cases[] = {
+        {"\xc3\xa4rger", "\xc3\x84RGER", 0},   // ärger, ÄRGER: the same type
+        {"\xc3\xa4rger", "\xc3\x84RGEN", 1},   // ärger after ÄRGEN
+        {"zeta", "ZETA\xc3\xa9", -1},           // a type that begins another comes first
+        {"\xc3\xa9t\xc3\xa9", "Z", 1},          // été after z: code points in this locale
+        {"\xce\xa9", "\xcf\x89", 0},            // capital and small omega
+        {"a\xff", "a\xfe", 0},                  // bytes that are no UTF-8 stand for the same mark
+        {"a\xff", "a\xc3\xa4", 1},              // ... which sorts after the letters
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " | " << c.b);
+        EXPECT_EQ(CompareTypes(c.a, c.b), c.sign);
+        EXPECT_EQ(CompareTypes(c.b, c.a), -c.sign);
     }
 }
 

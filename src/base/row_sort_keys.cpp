@@ -1,9 +1,7 @@
-#include "ui/pane/row_sort_keys.h"
+#include "base/row_sort_keys.h"
 
-#include "shell/shell_item.h"
-#include "ui/widgets/sort_param.h"
-#include "ui/commands/command_ids.h"
-#include "ui/pane/row_order.h"
+#include "base/row_order.h"
+#include "base/sort_param.h"
 
 #include <algorithm>
 #include <array>
@@ -159,30 +157,32 @@ std::vector<int> SortByteStrings(const std::string& text, const std::vector<Byte
 
 } // namespace
 
-void RowSortKeys::Build(const std::vector<ShellItem*>& items, int dateKind)
+void RowSortKeys::Start(DateKind dateKind, std::size_t expected)
 {
     m_dateKind = dateKind;
-    m_keys.resize(items.size());
+    m_keys.clear();
+    m_keys.reserve(expected);
     m_text.clear();
-    m_text.reserve(items.size() * 24); // a guess at typical names: one pass over the records, not two
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const ShellItem& item = *items[i];
-        const std::string& name = item.Name();
-        Key& key = m_keys[i];
-        key.name = m_text.size();
-        key.nameLength = static_cast<std::uint32_t>(name.size());
-        m_text.append(name);
-        for (auto c = m_text.begin() + static_cast<std::ptrdiff_t>(key.name); c != m_text.end(); ++c) {
-            if (*c >= 'A' && *c <= 'Z')
-                *c = static_cast<char>(*c - 'A' + 'a');
-        }
-        const std::string_view type = TypeOf(name);
-        key.typeLength = static_cast<std::uint32_t>(type.size());
-        key.asciiType = std::all_of(type.begin(), type.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        key.size = item.size;
-        key.time = item.Time(dateKind);
-        key.folder = item.IsFolder(false);
+    m_text.reserve(expected * 24); // a guess at typical names: one pass over the records, not two
+}
+
+void RowSortKeys::Add(const RowKey& row)
+{
+    Key key;
+    key.name = m_text.size();
+    key.nameLength = static_cast<std::uint32_t>(row.name.size());
+    m_text.append(row.name);
+    for (auto c = m_text.begin() + static_cast<std::ptrdiff_t>(key.name); c != m_text.end(); ++c) {
+        if (*c >= 'A' && *c <= 'Z')
+            *c = static_cast<char>(*c - 'A' + 'a');
     }
+    const std::string_view type = TypeOf(row.name);
+    key.typeLength = static_cast<std::uint32_t>(type.size());
+    key.asciiType = std::all_of(type.begin(), type.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    key.size = row.size;
+    key.time = row.Time(m_dateKind);
+    key.folder = row.folder;
+    m_keys.push_back(key);
 }
 
 void RowSortKeys::Clear()
@@ -199,14 +199,14 @@ int RowSortKeys::Compare(std::size_t indexA, std::size_t indexB, std::uint32_t s
     const char* nameB = m_text.data() + b.name;
     int key = SortParamKey(sortParam);
     int result = 0;
-    // the same order as ComparePaneRows, on the gathered keys
+    // the same order as CompareRowKeys, on the gathered keys
     if (a.folder != b.folder) {
         result = a.folder ? -1 : 1;
     } else {
-        if (a.folder && key == cmd::kSortByType)
-            key = cmd::kSortByName;
+        if (a.folder && key == sort_key::kType)
+            key = sort_key::kName;
         switch (key) {
-        case cmd::kSortByType: {
+        case sort_key::kType: {
             const char* typeA = nameA + (a.nameLength - a.typeLength);
             const char* typeB = nameB + (b.nameLength - b.typeLength);
             // folding ASCII first changes nothing for the locale-aware comparison, which folds anyway
@@ -215,10 +215,10 @@ int RowSortKeys::Compare(std::size_t indexA, std::size_t indexB, std::uint32_t s
                          : CompareTypes(std::string_view(typeA, a.typeLength), std::string_view(typeB, b.typeLength));
             break;
         }
-        case cmd::kSortBySize:
+        case sort_key::kSize:
             result = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
             break;
-        case cmd::kSortByDate:
+        case sort_key::kDate:
             result = a.time == b.time ? 0 : (a.time > b.time ? -1 : 1);
             break;
         default:
@@ -233,7 +233,7 @@ int RowSortKeys::Compare(std::size_t indexA, std::size_t indexB, std::uint32_t s
 std::vector<int> RowSortKeys::Order(std::uint32_t sortParam) const
 {
     const int key = SortParamKey(sortParam);
-    const bool localeTypes = key == cmd::kSortByType && std::any_of(m_keys.begin(), m_keys.end(), [](const Key& k) {
+    const bool localeTypes = key == sort_key::kType && std::any_of(m_keys.begin(), m_keys.end(), [](const Key& k) {
         return !k.folder && !k.asciiType;
     });
     if (localeTypes) {
@@ -258,12 +258,12 @@ std::vector<int> RowSortKeys::Order(std::uint32_t sortParam) const
         const std::size_t start = text.size();
         text.push_back(k.folder ? '\0' : '\1');
         const char* name = m_text.data() + k.name;
-        if (key == cmd::kSortByType && !k.folder) {
+        if (key == sort_key::kType && !k.folder) {
             text.append(name + (k.nameLength - k.typeLength), k.typeLength);
             text.push_back('\0');
-        } else if (key == cmd::kSortBySize) {
+        } else if (key == sort_key::kSize) {
             AppendBigEndian(text, k.size);
-        } else if (key == cmd::kSortByDate) {
+        } else if (key == sort_key::kDate) {
             // the more recent time first: signed order made unsigned, then inverted
             AppendBigEndian(text, ~(static_cast<std::uint64_t>(k.time) ^ (std::uint64_t(1) << 63)));
         }
