@@ -306,6 +306,11 @@ struct FileCase {
     std::function<std::pair<std::string, std::string>(const test::ByteTempDir& root)> make;
 };
 
+void PrintTo(const FileCase& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
+
 constexpr uid_t kOtherUser = 65534;
 const QByteArray kStoredText = "[S]\nn=5\n";
 
