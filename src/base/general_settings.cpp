@@ -10,9 +10,9 @@ namespace {
 namespace value = registry::value;
 constexpr std::string_view kSection = registry::section::kGeneralSettings;
 
-bool ReadBool(const SettingsStore& store, std::string_view name, bool fallback)
+bool ReadBool(const SettingsStore& store, std::string_view name, bool fallback, std::string_view section = kSection)
 {
-    if (auto number = store.ReadInt(kSection, name))
+    if (auto number = store.ReadInt(section, name))
         return *number != 0;
     return fallback;
 }
@@ -52,6 +52,8 @@ GeneralSettings LoadGeneralSettings(const SettingsStore& store)
     settings.askConfirmation = ReadBool(store, value::kAskConfirmation, defaults.askConfirmation);
     settings.selectAddOnTop = ReadBool(store, value::kSelectAddOnTop, defaults.selectAddOnTop);
     settings.selectIncFolders = ReadBool(store, value::kSelectIncFolders, defaults.selectIncFolders);
+    settings.driveBar2Root =
+        ReadBool(store, value::kDriveBar2Root, defaults.driveBar2Root, registry::section::kMainFrameSettings);
     return settings;
 }
 

@@ -23,6 +23,10 @@ struct GeneralSettings {
     bool askConfirmation = true;      // copy/move asks before overwriting
     bool selectAddOnTop = true;       // Select Items adds to the current selection
     bool selectIncFolders = false;    // Select Items applies to folders too
+    // bDriveBar2Root of "MainFrame Settings", read here for the whole run: drive
+    // buttons and Ctrl+Shift+letter go to the drive's root folder (on) or to its
+    // remembered folder (off). The main frame toggles it and writes it at close.
+    bool driveBar2Root = true;
 
     bool operator==(const GeneralSettings&) const = default;
 };
@@ -30,12 +34,12 @@ struct GeneralSettings {
 inline constexpr std::int32_t kMinHistoryItems = 2;
 inline constexpr std::int32_t kMaxHistoryItems = 50;
 
-// Reads the twelve values; a missing, unreadable or out-of-range value reads as its
+// Reads the twelve values and bDriveBar2Root; a missing, unreadable or out-of-range value reads as its
 // default, and the external editor is off while its name is empty.
 GeneralSettings LoadGeneralSettings(const SettingsStore& store);
 
 // Writes bSaveSettings and, only when it is on, the other eleven values (the order
-// of the exit save). Returns whether the rest of the program state is to be saved.
+// of the exit save); bDriveBar2Root is the main frame's to write. Returns whether the rest of the program state is to be saved.
 bool SaveGeneralSettings(SettingsStore& store, const GeneralSettings& settings);
 
 } // namespace bivora

@@ -1,10 +1,12 @@
 #include "base/layout_slots.h"
 
+#include "base/registry_keys.h"
+
 namespace bivora {
 
 namespace {
-constexpr const char* kHeaderValue = "InfoHeader";
-constexpr const char* kDockStateValue = "DockState";
+constexpr std::string_view kHeaderValue = registry::value::kInfoHeader;
+constexpr std::string_view kDockStateValue = registry::value::kDockState;
 
 bool ValidSlot(int n)
 {
@@ -20,7 +22,7 @@ int KeyDigit(int n)
 
 std::string LayoutSlots::SectionName(int n)
 {
-    return "Layout " + std::to_string(n);
+    return std::string(registry::section::kLayouts.at(static_cast<std::size_t>(n - 1)));
 }
 
 void LayoutSlots::Load(const SettingsStore& store)

@@ -79,6 +79,7 @@ inline constexpr std::string_view kDosCmdPreample = "szDosCmdPreample";
 inline constexpr std::string_view kShellCmdPreample = "szShellCmdPreample";
 inline constexpr std::string_view kMaxFileSizeThumb = "nMaxFileSizeThumb";
 inline constexpr std::string_view kSizeBarFormat = "SizeBar %X"; // the bar's control id in hexadecimal
+inline constexpr std::string_view kBarState = "BarState"; // the arrangement of the bars (a byte block)
 
 // Layout 1..3.
 inline constexpr std::string_view kInfoHeader = "InfoHeader";

@@ -26,7 +26,16 @@ TEST(LoadGeneralSettings, EmptyStoreGivesDefaults)
     EXPECT_TRUE(settings.askConfirmation);
     EXPECT_TRUE(settings.selectAddOnTop);
     EXPECT_FALSE(settings.selectIncFolders);
+    EXPECT_TRUE(settings.driveBar2Root) << "a fresh profile's drive keys go to the root";
     EXPECT_TRUE(store.Writes().empty()) << "loading writes nothing back";
+}
+
+TEST(LoadGeneralSettings, DriveBarToRootComesFromTheMainFrameSection)
+{
+    MemorySettingsStore store;
+    store.WriteInt(kSection, value::kDriveBar2Root, 1);
+    store.WriteInt(registry::section::kMainFrameSettings, value::kDriveBar2Root, 0);
+    EXPECT_FALSE(LoadGeneralSettings(store).driveBar2Root);
 }
 
 TEST(LoadGeneralSettings, RangesKeepTheirEdgesAndRejectTheRest)

@@ -98,6 +98,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     FrameOptions options;
     options.saveSettings = [this] { return m_app.Settings().saveSettings; };
     options.flatToolbars = m_app.Settings().flatToolbars;
+    options.driveBar2Root = &m_app.Settings().driveBar2Root;
 
     auto makePane = [this](int column, QWidget* parent) -> FramePane* {
         // The panes are made inside the frame's construction, after its router and

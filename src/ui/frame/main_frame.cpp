@@ -25,8 +25,6 @@ namespace bivora {
 
 namespace {
 
-constexpr const char* kBarStateValue = "BarState";
-
 bool IsViewStyle(int id)
 {
     return id >= cmd::kSmallIcons && id <= cmd::kDetails;
@@ -84,7 +82,8 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     m_toolBar = new MainToolBar(*m_actions, this);
     m_toolBar->setWindowTitle(QStringLiteral("ToolBar"));
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_driveBarToRoot = m_store.GetInt(kSection, "bDriveBar2Root", 1) != 0;
+    if (!m_options.driveBar2Root)
+        m_options.driveBar2Root = &m_driveBarToRoot;
 
     m_statusBar = new MainStatusBar(m_prompts, this);
     setStatusBar(m_statusBar);
@@ -95,8 +94,8 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
 
     // The saved arrangement of the bars counts only from a store that has recorded
     // its version; an older one starts with the default arrangement.
-    if (m_store.GetInt(kSection, "nToolbarsVersion", 0) == 1) {
-        if (const auto state = m_store.ReadBinary(kSection, kBarStateValue))
+    if (m_store.GetInt(kSection, registry::value::kToolbarsVersion, 0) == 1) {
+        if (const auto state = m_store.ReadBinary(kSection, registry::value::kBarState))
             RestoreBarState(ToQByteArray(*state));
     }
 
@@ -111,7 +110,7 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
         Q_ASSERT(m_panes[column] && m_panes[column]->Widget());
     }
     m_splitter->SetPanes(m_panes[0]->Widget(), m_panes[1]->Widget(),
-                         m_store.GetInt(kSection, "nLeftPaneWidth", PaneSplitter::kDefaultLeftWidth));
+                         m_store.GetInt(kSection, registry::value::kLeftPaneWidth, PaneSplitter::kDefaultLeftWidth));
     setCentralWidget(m_splitter);
     m_panes[0]->SetActive(true);
     m_panes[1]->SetActive(false);
@@ -434,13 +433,13 @@ void MainFrame::closeEvent(QCloseEvent* event)
 void MainFrame::SaveSettings()
 {
     WriteWindowRect(m_store, kSection, NormalWindowRect(*this));
-    m_store.WriteInt(kSection, "nToolbarsVersion", 1);
+    m_store.WriteInt(kSection, registry::value::kToolbarsVersion, 1);
     const QByteArray state = BarState();
-    m_store.WriteBinary(kSection, kBarStateValue, ByteBlock(state.begin(), state.end()));
-    m_store.WriteInt(kSection, "bDriveBar2Root", m_driveBarToRoot ? 1 : 0);
+    m_store.WriteBinary(kSection, registry::value::kBarState, ByteBlock(state.begin(), state.end()));
+    m_store.WriteInt(kSection, registry::value::kDriveBar2Root, *m_options.driveBar2Root ? 1 : 0);
     m_layouts.Save(m_store);
-    m_store.WriteInt(kSection, "nLeftPaneWidth", m_splitter->ColumnWidth(0));
-    m_store.WriteInt(kSection, "bLeftPaneActive", m_activeColumn == 0 ? 1 : 0);
+    m_store.WriteInt(kSection, registry::value::kLeftPaneWidth, m_splitter->ColumnWidth(0));
+    m_store.WriteInt(kSection, registry::value::kLeftPaneActive, m_activeColumn == 0 ? 1 : 0);
 }
 
 } // namespace bivora

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/general_settings.h"
 #include "base/layout_slots.h"
+#include "base/registry_keys.h"
 #include "ui/commands/command_router.h"
 #include "ui/commands/frame_pane.h"
 
@@ -36,6 +38,9 @@ struct FrameOptions {
     bool flatToolbars = false;
     // Runs first when the window closes (open editor windows are told to close).
     std::function<void()> beforeClose;
+    // The run's bDriveBar2Root (GeneralSettings), which the panes follow and the frame
+    // writes at close; without one the frame keeps a value of its own.
+    bool* driveBar2Root = nullptr;
 };
 
 // Control-bar ids, as the bar toggles and ShowBarIfHidden name them.
@@ -55,7 +60,7 @@ inline constexpr int kThumbBar = 59403;
 class MainFrame final : public QMainWindow, public CommandTarget {
     Q_OBJECT
 public:
-    static constexpr const char* kSection = "MainFrame Settings";
+    static constexpr std::string_view kSection = registry::section::kMainFrameSettings;
 
     MainFrame(FrameServices services, FrameOptions options, const FramePaneFactory& makePane,
               QWidget* parent = nullptr);
@@ -130,7 +135,7 @@ private:
     CommandTarget* m_appTarget = nullptr;
     std::map<int, QWidget*> m_bars;
     bool m_thumbnailsAvailable = false;
-    bool m_driveBarToRoot = true;
+    bool m_driveBarToRoot = GeneralSettings().driveBar2Root; // when the options give none
     LayoutSlots m_layouts;
     int m_openMenus = 0;
     bool m_closed = false;

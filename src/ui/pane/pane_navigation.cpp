@@ -1,6 +1,7 @@
 // Moving the pane from folder to folder.
 #include "ui/pane/pane_view.h"
 
+#include "base/general_settings.h"
 #include "base/path_text.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
@@ -18,8 +19,6 @@
 namespace bivora {
 
 namespace {
-
-namespace reg = registry;
 
 std::string Trimmed(const std::string& text)
 {
@@ -172,9 +171,8 @@ void PaneView::SwitchPanes()
 
 void PaneView::GoToDrive(char letter)
 {
-    const bool toRoot = m_ctx.store.GetInt(reg::section::kMainFrameSettings, reg::value::kDriveBar2Root, 0) != 0;
     std::string text(1, letter);
-    text += toRoot ? ":/" : ":";
+    text += m_ctx.general.driveBar2Root ? ":/" : ":";
     Target()->GoToTyped(text);
 }
 

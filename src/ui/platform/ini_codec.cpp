@@ -21,7 +21,8 @@ int HexValue(char c)
 
 unsigned char Byte(const QByteArray& text, qsizetype i) { return static_cast<unsigned char>(text[i]); }
 
-// The length of the well-formed UTF-8 sequence of more than one byte at i, else 0.
+} // namespace
+
 qsizetype Utf8SequenceLength(const QByteArray& text, qsizetype i)
 {
     const unsigned char lead = Byte(text, i);
@@ -53,6 +54,8 @@ qsizetype Utf8SequenceLength(const QByteArray& text, qsizetype i)
     }
     return length;
 }
+
+namespace {
 
 void AppendHexEscape(QByteArray& out, unsigned char c)
 {
@@ -115,6 +118,7 @@ QByteArray Unescape(const QByteArray& text)
         case 'r': out += '\r'; ++i; continue;
         case 't': out += '\t'; ++i; continue;
         case '0': out += '\0'; ++i; continue;
+        case '"': out += '"'; ++i; continue;
         case 'x':
             if (i + 3 < text.size() && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
                 out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
@@ -160,15 +164,21 @@ QByteArray UnescapeKeyPart(const QByteArray& part)
     return out;
 }
 
+// Latin-1 gives every byte a character of its own, so names that are not UTF-8 stay
+// apart and come back byte for byte.
 QString MapKey(const QByteArray& section, const QByteArray& name)
 {
-    return QString::fromUtf8(EscapeKeyPart(section) + '/' + EscapeKeyPart(name));
+    return QString::fromLatin1(EscapeKeyPart(section) + '/' + EscapeKeyPart(name));
 }
 
 constexpr QByteArrayView kBinaryOpen = "@Binary(";
 
 QVariant DecodeValue(const QByteArray& raw)
 {
+    // A value in double quotes, as other writers and people put them, is the text
+    // between them.
+    if (raw.size() >= 2 && raw.startsWith('"') && raw.endsWith('"'))
+        return Unescape(raw.mid(1, raw.size() - 2));
     if (raw.startsWith(kBinaryOpen) && raw.endsWith(')')) {
         const QByteArray hex = raw.mid(kBinaryOpen.size(), raw.size() - kBinaryOpen.size() - 1);
         if (hex.size() % 2 != 0)
@@ -214,6 +224,8 @@ QByteArray EncodeValue(const QVariant& value, bool* ok)
     QByteArray out = Escape(text, false);
     if (out.startsWith('@'))
         out.prepend('@');
+    else if (out.startsWith('"'))
+        out.replace(0, 1, "\\x22"); // a text that starts with a quote is no quoted value
     return out;
 }
 
@@ -258,7 +270,7 @@ QByteArray Format(const Map& values)
     QByteArray currentSection;
     bool first = true;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const QByteArray key = it.key().toUtf8();
+        const QByteArray key = it.key().toLatin1();
         const qsizetype slash = key.indexOf('/');
         if (slash <= 0)
             continue; // every value the store writes has a section

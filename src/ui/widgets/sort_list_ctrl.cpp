@@ -1,5 +1,6 @@
 #include "ui/widgets/sort_list_ctrl.h"
 
+#include "base/registry_keys.h"
 #include "base/settings_store.h"
 #include "ui/widgets/sortable_row_model.h"
 #include "ui/commands/command_ids.h"
@@ -344,7 +345,7 @@ bool SortListCtrl::MakeColumns(const std::vector<QString>& titles, const std::ve
     m_model.SetColumns(titles, alignments);
 
     std::vector<int> widths = ScaledDefaultWidths();
-    if (const std::optional<std::string> stored = m_store.ReadString(m_section, "szColumnWidths")) {
+    if (const std::optional<std::string> stored = m_store.ReadString(m_section, registry::value::kColumnWidths)) {
         const std::vector<std::string> entries = SplitAtCommas(*stored);
         if (entries.size() == count) {
             const int screenWidth = screen() ? screen()->size().width() : 0;
@@ -380,15 +381,15 @@ void SortListCtrl::AttachSorting(RowComparison comparison, std::vector<int> colu
 {
     m_comparison = std::move(comparison);
     m_columnKeys = std::move(columnKeys);
-    const int key = m_store.GetInt(m_section, "nSortBy", kDefaultSortKey);
+    const int key = m_store.GetInt(m_section, registry::value::kSortBy, kDefaultSortKey);
     m_sortKey = IsSortKey(key) ? key : kDefaultSortKey;
-    m_ascending = m_store.GetInt(m_section, "bSortAscending", 1) != 0;
+    m_ascending = m_store.GetInt(m_section, registry::value::kSortAscending, 1) != 0;
     UpdateSortIndicator();
 }
 
 void SortListCtrl::RestoreViewStyle()
 {
-    const int style = m_store.GetInt(m_section, "nViewStyle", kDefaultViewStyle);
+    const int style = m_store.GetInt(m_section, registry::value::kViewStyle, kDefaultViewStyle);
     SetViewStyle(IsViewStyle(style) ? style : kDefaultViewStyle);
 }
 
@@ -677,9 +678,9 @@ void SortListCtrl::SaveSettings()
 {
     if (m_section.empty() || !m_saveAllowed || !m_saveAllowed())
         return;
-    m_store.WriteInt(m_section, "nSortBy", m_sortKey);
-    m_store.WriteInt(m_section, "bSortAscending", m_ascending ? 1 : 0);
-    m_store.WriteInt(m_section, "nViewStyle", m_viewStyle);
+    m_store.WriteInt(m_section, registry::value::kSortBy, m_sortKey);
+    m_store.WriteInt(m_section, registry::value::kSortAscending, m_ascending ? 1 : 0);
+    m_store.WriteInt(m_section, registry::value::kViewStyle, m_viewStyle);
     // widths are only trusted from the view that shows them
     if (m_viewStyle != cmd::kDetails)
         return;
@@ -692,7 +693,7 @@ void SortListCtrl::SaveSettings()
             widths += ',';
         widths += std::to_string(header->sectionSize(i));
     }
-    m_store.WriteString(m_section, "szColumnWidths", widths);
+    m_store.WriteString(m_section, registry::value::kColumnWidths, widths);
 }
 
 } // namespace bivora

@@ -4,44 +4,56 @@
 #include "base/registry_keys.h"
 #include "base/window_rect.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "byte_temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <set>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace bivora {
 namespace {
 
+// The whole text of a file, read byte for byte.
+std::string FileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file.is_open()) << path;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 class QSettingsStoreTest : public ::testing::Test {
 protected:
-    std::string Path(const char* name) const { return (m_dir.path() + '/' + name).toStdString(); }
+    std::string Path(const std::string& name) const { return m_dir.Path() + '/' + name; }
 
-    // QSettings caches a file per path inside the process; a copy under a fresh name
-    // is parsed from its text, as the next program run would see it.
-    std::unique_ptr<QSettingsStore> Reopen(const std::string& path, const char* copyName)
+    // A store opened afresh on the file, as the next program run would see it.
+    static std::unique_ptr<QSettingsStore> Reopen(const std::string& path)
     {
-        const std::string copy = Path(copyName);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(path), QString::fromStdString(copy)));
-        return std::make_unique<QSettingsStore>(copy);
-    }
-
-    QByteArray FileText(const std::string& path) const
-    {
-        QFile file(QString::fromStdString(path));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
+        return std::make_unique<QSettingsStore>(path);
     }
 
     void WriteFile(const std::string& path, const QByteArray& text) const
     {
-        QFile file(QString::fromStdString(path));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        std::ofstream file(path, std::ios::binary);
+        ASSERT_TRUE(file.is_open());
+        file.write(text.constData(), text.size());
     }
 
-    QTemporaryDir m_dir;
+    test::ByteTempDir m_dir;
 };
 
 TEST_F(QSettingsStoreTest, ValuesRoundTripThroughTheFile)
@@ -55,6 +67,8 @@ TEST_F(QSettingsStoreTest, ValuesRoundTripThroughTheFile)
         "",
         "plain",
         "a, b, \"quoted\", c",
+        "\"in quotes\"",
+        "\"",
         "  leading and trailing  ",
         "@ByteArray(not binary)",
         "line\nbreak\ttab;semicolon=equals#hash",
@@ -75,7 +89,7 @@ TEST_F(QSettingsStoreTest, ValuesRoundTripThroughTheFile)
         store.Flush();
         EXPECT_TRUE(store.Ok());
     }
-    const auto store = Reopen(path, "copy.conf");
+    const auto store = Reopen(path);
     EXPECT_EQ(store->ReadInt("General Settings", "min"), -2147483647 - 1);
     EXPECT_EQ(store->ReadInt("General Settings", "max"), 2147483647);
     EXPECT_EQ(store->ReadInt("General Settings", "zero"), 0);
@@ -97,11 +111,11 @@ TEST_F(QSettingsStoreTest, SlashInASectionNameKeepsOneSection)
         store.WriteInt("100%2Fx", "n", 2);
         store.WriteInt("[odd] = section;", "#name=x] ", 3);
     }
-    const QByteArray text = FileText(path);
-    EXPECT_TRUE(text.contains("[Editor/Viewer Settings]\nnForeColor=255\n")) << text.constData();
-    EXPECT_TRUE(text.contains("[Editor]\nViewer Settings/nForeColor=7\n")) << text.constData();
+    const std::string text = FileText(path);
+    EXPECT_TRUE(Has(text, "[Editor/Viewer Settings]\nnForeColor=255\n")) << text;
+    EXPECT_TRUE(Has(text, "[Editor]\nViewer Settings/nForeColor=7\n")) << text;
 
-    const auto store = Reopen(path, "slash-copy.conf");
+    const auto store = Reopen(path);
     EXPECT_EQ(store->ReadInt("Editor/Viewer Settings", "nForeColor"), 255);
     EXPECT_EQ(store->ReadInt("Editor", "Viewer Settings/nForeColor"), 7);
     EXPECT_EQ(store->ReadInt("100%/x", "n"), 1);
@@ -120,10 +134,10 @@ TEST_F(QSettingsStoreTest, TheFileIsAReadableIni)
         store.WriteString("BookMarks", "1", "caf\xE9  ");
         store.WriteBinary("Layout 1", "InfoHeader", {0x00, 0xff, 0x10});
     }
-    const QByteArray text = FileText(path);
-    EXPECT_TRUE(text.contains("[General Settings]\nnHistoryItems=20\n")) << text.constData();
-    EXPECT_TRUE(text.contains("[BookMarks]\n0=/home/user/My Files\n1=caf\\xe9 \\x20\n")) << text.constData();
-    EXPECT_TRUE(text.contains("[Layout 1]\nInfoHeader=@Binary(00ff10)\n")) << text.constData();
+    const std::string text = FileText(path);
+    EXPECT_TRUE(Has(text, "[General Settings]\nnHistoryItems=20\n")) << text;
+    EXPECT_TRUE(Has(text, "[BookMarks]\n0=/home/user/My Files\n1=caf\\xe9 \\x20\n")) << text;
+    EXPECT_TRUE(Has(text, "[Layout 1]\nInfoHeader=@Binary(00ff10)\n")) << text;
 }
 
 TEST_F(QSettingsStoreTest, ValuesOfAnotherKindReadAsMissing)
@@ -195,9 +209,64 @@ TEST_F(QSettingsStoreTest, HandWrittenGarbageReadsAsDefaults)
     store.WriteInt(registry::section::kGeneralSettings, "nHistoryItems", 20);
     store.Flush();
     EXPECT_TRUE(store.Ok());
-    const auto reread = Reopen(path, "garbage-copy.conf");
+    const auto reread = Reopen(path);
     EXPECT_EQ(LoadGeneralSettings(*reread).historyItems, 20);
     EXPECT_EQ(reread->ReadString("Layout 1", "\xff\xfe"), "\x01\x02");
+}
+
+TEST_F(QSettingsStoreTest, NamesThatAreNotUtf8StayApart)
+{
+    const std::string path = Path("names.conf");
+    // U+FFFD in UTF-8 is what a lossy conversion would make of the others.
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"\xff", "\xfe"}, {"\xfe", "\xfe"}, {"\xfe", "\xff"}, {"\xef\xbf\xbd", "\xfe"}, {"\xfe", "\xef\xbf\xbd"},
+    };
+    {
+        QSettingsStore store(path);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            store.WriteInt(names[i].first, names[i].second, static_cast<std::int32_t>(i));
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(store.ReadInt(names[i].first, names[i].second), static_cast<std::int32_t>(i)) << i;
+    }
+    const auto store = Reopen(path);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(store->ReadInt(names[i].first, names[i].second), static_cast<std::int32_t>(i)) << i;
+}
+
+TEST_F(QSettingsStoreTest, ValuesInDoubleQuotesReadWithoutThem)
+{
+    const std::string path = Path("quoted.conf");
+    WriteFile(path, "[Left Pane Settings]\n"
+                    "szInitialFolder=\"/home/x\"\n"
+                    "szDisplayFilter = \"*.txt;*.md\" \n"
+                    "szEmpty=\"\"\n"
+                    "szInner=\"say \\\"hi\\\"\"\n"
+                    "szOpen=\"unterminated\n"
+                    "nViewStyle=\"3\"\n");
+    QSettingsStore store(path);
+    const std::string_view section = registry::section::kLeftPaneSettings;
+    EXPECT_EQ(store.ReadString(section, registry::value::kInitialFolder), "/home/x");
+    EXPECT_EQ(store.ReadString(section, registry::value::kDisplayFilter), "*.txt;*.md");
+    EXPECT_EQ(store.ReadString(section, "szEmpty"), "");
+    EXPECT_EQ(store.ReadString(section, "szInner"), "say \"hi\"");
+    EXPECT_EQ(store.ReadString(section, "szOpen"), "\"unterminated");
+    EXPECT_EQ(store.ReadInt(section, registry::value::kViewStyle), 3);
+}
+
+TEST_F(QSettingsStoreTest, TwoRunsSavingOneFileKeepEachOthersValues)
+{
+    const std::string path = Path("shared.conf");
+    QSettingsStore first(path);
+    QSettingsStore second(path);
+    first.WriteInt("S", "first", 1);
+    second.WriteInt("S", "second", 2);
+    first.Flush();
+    second.Flush();
+    ASSERT_TRUE(first.Ok() && second.Ok());
+    EXPECT_EQ(second.ReadInt("S", "first"), 1) << "a save brings in what the other run saved";
+    const auto store = Reopen(path);
+    EXPECT_EQ(store->ReadInt("S", "first"), 1);
+    EXPECT_EQ(store->ReadInt("S", "second"), 2);
 }
 
 TEST(QSettingsStorePath, OneFilePerKeyInTheCompanyFolder)
@@ -207,7 +276,157 @@ TEST(QSettingsStorePath, OneFilePerKeyInTheCompanyFolder)
     EXPECT_EQ(QSettingsStore::PathForKey("/cfg", "Bivora/../../etc/x"),
               "/cfg/Quellmoor Plc/Bivora%2F..%2F..%2Fetc%2Fx.conf");
     EXPECT_EQ(QSettingsStore::PathForKey("/cfg", "Bivora%2F"), "/cfg/Quellmoor Plc/Bivora%252F.conf");
+    EXPECT_EQ(QSettingsStore::PathForKey("/cfg", "Bivora\xc3\xbc\xff\n"), "/cfg/Quellmoor Plc/Bivora\xc3\xbc%FF%0A.conf");
 }
+
+TEST_F(QSettingsStoreTest, KeysThatAreNotUtf8HaveFilesOfTheirOwn)
+{
+    const std::vector<std::string> keys = {"Bivora\xff", "Bivora\xfe", "Bivora%FF", "Bivora\xef\xbf\xbd",
+                                           "Bivora\xc3",  "Bivora\n",   "Bivora%0A"};
+    std::set<std::string> paths;
+    for (const std::string& key : keys) {
+        const std::string path = QSettingsStore::PathForKey(m_dir.Path(), key);
+        paths.insert(path);
+        QSettingsStore store(path);
+        store.WriteString("S", "key", key);
+    }
+    EXPECT_EQ(paths.size(), keys.size());
+    for (const std::string& key : keys)
+        EXPECT_EQ(Reopen(QSettingsStore::PathForKey(m_dir.Path(), key))->ReadString("S", "key"), key);
+}
+
+// What a settings path may be. Usable ones are read and replaced through a link that
+// stays a link; anything else is neither read nor written, the run uses defaults,
+// and the store says so once.
+struct FileCase {
+    const char* name;
+    bool usable;
+    bool needsRoot;
+    // Makes the settings path below root; returns it and the file it leads to.
+    std::function<std::pair<std::string, std::string>(const test::ByteTempDir& root)> make;
+};
+
+void PrintTo(const FileCase& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
+
+constexpr uid_t kOtherUser = 65534;
+const QByteArray kStoredText = "[S]\nn=5\n";
+
+std::string MakeStored(const test::ByteTempDir& root, const std::string& relative)
+{
+    return root.MakeFile(relative, kStoredText.toStdString(), 0600);
+}
+
+std::string Link(const test::ByteTempDir& root, const std::string& target)
+{
+    const std::string link = root.MakeDir("config") + "/Bivora.conf";
+    EXPECT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    return link;
+}
+
+const FileCase kFileCases[] = {
+    {"LinkIntoADotfilesFolder", true, false,
+     [](const test::ByteTempDir& root) {
+         root.MakeDir("dotfiles");
+         const std::string target = MakeStored(root, "dotfiles/Bivora.conf");
+         return std::pair(Link(root, "../dotfiles/Bivora.conf"), target);
+     }},
+    {"LinkToACharacterDevice", false, false,
+     [](const test::ByteTempDir& root) {
+         // A zero device of the test's own, so that a store that wrote it would harm nothing else.
+         const std::string device = root.Path() + "/zero";
+         if (::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 5)) != 0)
+             return std::pair(std::string(), std::string());
+         return std::pair(Link(root, device), device);
+     }},
+    {"Pipe", false, false,
+     [](const test::ByteTempDir& root) {
+         const std::string path = root.MakeDir("config") + "/Bivora.conf";
+         EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+         return std::pair(path, path);
+     }},
+    {"LinkThatLeadsNowhere", false, false,
+     [](const test::ByteTempDir& root) {
+         const std::string path = Link(root, "../dotfiles/missing.conf");
+         return std::pair(path, path);
+     }},
+    {"FileOfAnotherUser", false, true,
+     [](const test::ByteTempDir& root) {
+         root.MakeDir("config");
+         const std::string path = MakeStored(root, "config/Bivora.conf");
+         EXPECT_EQ(::chown(path.c_str(), kOtherUser, kOtherUser), 0);
+         return std::pair(path, path);
+     }},
+    {"LinkIntoAFolderOfAnotherUser", false, true,
+     [](const test::ByteTempDir& root) {
+         const std::string folder = root.MakeDir("theirs");
+         const std::string target = MakeStored(root, "theirs/Bivora.conf");
+         EXPECT_EQ(::chown(folder.c_str(), kOtherUser, kOtherUser), 0);
+         return std::pair(Link(root, target), target);
+     }},
+};
+
+class SettingsFileKinds : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(SettingsFileKinds, OnlyARegularFileOfTheUserIsReadAndReplaced)
+{
+    const FileCase& kind = GetParam();
+    if (kind.needsRoot && ::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a file to another user";
+    test::ByteTempDir root;
+    const auto [path, target] = kind.make(root);
+    if (path.empty())
+        GTEST_SKIP() << "cannot make a device node here";
+    struct stat before {};
+    ASSERT_EQ(::lstat(target.c_str(), &before), 0);
+
+    std::vector<std::string> said;
+    {
+        QSettingsStore store(path, [&said](const std::string& message) { said.push_back(message); });
+        EXPECT_EQ(store.ReadInt("S", "n"), kind.usable ? std::optional<std::int32_t>(5) : std::nullopt);
+        store.WriteInt("S", "n", 6);
+        store.Flush();
+        EXPECT_EQ(store.Ok(), kind.usable);
+        EXPECT_EQ(store.LeftAlone(), !kind.usable);
+        EXPECT_EQ(store.ReadInt("S", "n"), 6) << "the run goes on with its own values";
+        store.WriteInt("S", "m", 7);
+    } // and the store saves once more as it goes
+
+    struct stat linkInfo {};
+    ASSERT_EQ(::lstat(path.c_str(), &linkInfo), 0);
+    if (path != target) {
+        EXPECT_TRUE(S_ISLNK(linkInfo.st_mode)) << "the link stays a link";
+    }
+    if (kind.usable) {
+        EXPECT_TRUE(said.empty());
+        const std::string text = FileText(target);
+        EXPECT_TRUE(Has(text, "n=6\n") && Has(text, "m=7\n")) << text;
+        // Nothing is left beside the file.
+        DIR* folder = ::opendir((root.Path() + "/dotfiles").c_str());
+        ASSERT_NE(folder, nullptr);
+        int entries = 0;
+        while (const dirent* entry = ::readdir(folder))
+            entries += entry->d_name[0] != '.';
+        ::closedir(folder);
+        EXPECT_EQ(entries, 1);
+        return;
+    }
+    ASSERT_EQ(said.size(), 1u) << "said once";
+    EXPECT_TRUE(Has(said[0], target)) << said[0];
+    struct stat after {};
+    if (::lstat(target.c_str(), &after) == 0) {
+        EXPECT_EQ(after.st_ino, before.st_ino) << "the file is not replaced";
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (S_ISREG(after.st_mode)) {
+            EXPECT_EQ(FileText(target), kStoredText.toStdString());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, SettingsFileKinds, ::testing::ValuesIn(kFileCases),
+                         [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace bivora
