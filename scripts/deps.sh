@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
   findutils python3
+  libglib2.0-dev
 )
 
 missing=()

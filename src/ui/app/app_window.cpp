@@ -78,7 +78,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     , m_keyboard(Choose<KeyboardState, QtKeyboardState>(services.keyboard, m_ownKeyboard))
     , m_launcher(Choose<Launcher, QtLauncher>(services.launcher, m_ownLauncher))
     , m_icons(std::make_unique<IconCache>())
-    , m_apps(std::make_unique<DesktopAppDatabase>(DesktopDirs::FromProcess()))
+    , m_apps(std::make_unique<DesktopAppDatabase>())
     , m_pair(std::make_unique<Pair>(m_keyboard))
 {
     OptionsReactions reactions;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QObject>
+
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -10,86 +14,61 @@ namespace bivora {
 
 class Launcher;
 
-// Where the desktop-file database lives. FromProcess reads the XDG variables with
-// their standard fallbacks; tests fill one that points into a temporary tree.
-struct DesktopDirs {
-    std::string dataHome;                      // $XDG_DATA_HOME, else ~/.local/share
-    std::vector<std::string> dataDirs;         // $XDG_DATA_DIRS, else /usr/local/share:/usr/share
-    std::string configHome;                    // $XDG_CONFIG_HOME, else ~/.config
-    std::vector<std::string> configDirs;       // $XDG_CONFIG_DIRS, else /etc/xdg
-    std::vector<std::string> currentDesktops;  // $XDG_CURRENT_DESKTOP, lower case, for "<desktop>-mimeapps.list"
-    std::string locale;                        // "de_DE" from LC_ALL / LC_MESSAGES / LANG, for Name[de_DE]
-
-    static DesktopDirs FromProcess();
-};
-
 // One application's desktop entry, as far as opening files needs it.
 struct DesktopEntry {
-    std::string id;   // desktop file id: its path below "applications/" with "/" turned into "-"
+    std::string id;   // desktop file id ("org.example.Viewer.desktop")
     std::string path; // the .desktop file
     std::string name; // in the user's language where the entry has it
     std::string exec; // the Exec value with its string escapes undone, quoting kept
-    std::string icon;
+    std::string icon; // a theme icon name or an absolute file path
     std::string workingDirectory; // Path=
-    std::vector<std::string> mimeTypes;
-    bool noDisplay = false;
-    bool hidden = false; // Hidden=true: the id counts as deleted
     bool terminal = false;
 };
 
-// Parses the [Desktop Entry] group of a .desktop file. Only entries of Type=Application
-// are kept; one with no Exec is kept only when hidden (it still masks the id).
-std::optional<DesktopEntry> ParseDesktopEntry(const std::string& text, const std::string& id, const std::string& path,
-                                              const std::string& locale = {});
+// The applications the desktop offers for a MIME type, from GIO's application
+// database (the data folders' desktop entries and mimeinfo.cache files, and the
+// mimeapps.list defaults and associations): the default first, then the other
+// associations of the type and of the types it derives from. Entries the menus hide
+// (NoDisplay, or shown only in other desktops) appear only as the default.
+// May block as long as reading those files blocks: call it off the GUI thread.
+std::vector<DesktopEntry> LookUpApplications(const std::string& mimeType);
 
-// The applications installed for MIME types: desktop entries from the data folders'
-// "applications/" trees (earlier folders win for the same id), associations from the
-// entries' MimeType (or a folder's mimeinfo.cache), and the user's and system's
-// mimeapps.list files (defaults, added and removed associations).
-// The database is read when constructed; Reload reads it again. Not thread-safe: use
-// one object from one thread at a time.
-class DesktopAppDatabase {
+// The applications for MIME types, looked up on a worker thread of its own and kept
+// here for the GUI thread: the GUI thread never waits on the desktop's files, so a
+// folder that holds a named pipe or a link to a device cannot stall it. Ask with
+// Request; AnswersArrived follows on this object's thread when answers are in.
+// An object that goes while its worker is stuck in a read leaves the worker behind
+// instead of waiting for it.
+class DesktopAppDatabase : public QObject {
+    Q_OBJECT
 public:
-    explicit DesktopAppDatabase(DesktopDirs dirs);
-    void Reload();
+    using Lookup = std::function<std::vector<DesktopEntry>(const std::string& mimeType)>;
 
-    // The entry for a desktop id, or null when none is installed or it is hidden.
+    explicit DesktopAppDatabase(Lookup lookup = LookUpApplications, QObject* parent = nullptr);
+    ~DesktopAppDatabase() override;
+
+    // Asks for the types' applications (again, when an answer is kept already, so that
+    // installed and removed applications show up); a type asked for and not yet
+    // answered is not asked twice.
+    void Request(const std::vector<std::string>& mimeTypes) const;
+
+    // The last answer for a type, the default first; nullopt while none has come.
+    std::optional<std::vector<const DesktopEntry*>> ApplicationsFor(const std::string& mimeType) const;
+
+    // An application of an answer by its desktop id, or null.
     const DesktopEntry* Find(const std::string& id) const;
 
-    // The applications for a MIME type, the default first, then the other associations
-    // of the type, then those of the types it derives from (a C source also offers the
-    // text editors). Entries marked NoDisplay appear only when they are the default.
-    std::vector<const DesktopEntry*> ApplicationsFor(const std::string& mimeType) const;
-
-    // The default application for a MIME type, or null: the first installed entry of a
-    // "Default Applications" list in mimeapps.list order, for the type and then for the
-    // types it derives from (a chosen text editor also opens C sources); else the first
-    // association of those types, one that NoDisplay hides only when there is no other.
-    const DesktopEntry* DefaultFor(const std::string& mimeType) const;
+Q_SIGNALS:
+    void AnswersArrived();
 
 private:
-    struct MimeAppsList {
-        std::map<std::string, std::vector<std::string>> defaults, added, removed;
-    };
-    struct AppFolder {
-        std::string path; // ".../applications"
-        bool hasCache = false;
-        std::map<std::string, std::vector<std::string>> cache; // mimeinfo.cache
-    };
+    struct Worker;
+    void Store(const std::string& mimeType, std::vector<DesktopEntry> applications);
 
-    // The type itself, its canonical name when it is an alias, then its ancestors.
-    std::vector<std::string> TypeAndAncestors(const std::string& mimeType) const;
-    // Valid associations of exactly this type, in order, without the default rule.
-    std::vector<const DesktopEntry*> AssociationsOf(const std::string& mimeType) const;
-    const DesktopEntry* ExplicitDefaultOf(const std::string& mimeType) const;
-    void ScanApplications(const std::string& root, const std::string& folder, const std::string& prefix,
-                          size_t depth);
-
-    DesktopDirs m_dirs;
-    std::vector<AppFolder> m_folders;                 // precedence order
-    std::map<std::string, DesktopEntry> m_entries;    // effective entry per id, hidden ones included
-    std::map<std::string, size_t> m_entryFolder;      // id -> index into m_folders
-    std::vector<MimeAppsList> m_lists;                // precedence order
+    std::shared_ptr<Worker> m_worker;
+    mutable std::set<std::string> m_pending;
+    std::map<std::string, std::vector<std::string>> m_answers; // type -> desktop ids
+    std::map<std::string, DesktopEntry> m_entries;              // kept, never erased: pointers stay valid
 };
 
 // The command lines that open the files with the entry, split by the desktop-entry

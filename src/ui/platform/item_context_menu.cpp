@@ -6,8 +6,11 @@
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QStringList>
+#include <QVariant>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace bivora {
@@ -15,6 +18,7 @@ namespace bivora {
 namespace {
 
 const QString kOpenWithPrefix = QStringLiteral("openwith:");
+const char* const kShownProperty = "bivoraShownApplications";
 
 QAction* AddVerb(QMenu& menu, const QString& text, const QString& verb, const QString& help, bool enabled = true)
 {
@@ -30,10 +34,8 @@ bool OneFolder(const std::vector<SelectedItem>& items)
     return items.size() == 1 && items.front().isFolder;
 }
 
-// The applications that can open every selected item, in the order of the first
-// item's type (its default first).
-std::vector<const DesktopEntry*> CommonApplications(const std::vector<SelectedItem>& items,
-                                                    const DesktopAppDatabase& apps)
+// The MIME types of the items, each once, in the order of the items.
+std::vector<std::string> TypesOf(const std::vector<SelectedItem>& items)
 {
     std::vector<std::string> types;
     for (const SelectedItem& item : items) {
@@ -41,11 +43,23 @@ std::vector<const DesktopEntry*> CommonApplications(const std::vector<SelectedIt
         if (std::find(types.begin(), types.end(), type) == types.end())
             types.push_back(type);
     }
-    std::vector<const DesktopEntry*> common = apps.ApplicationsFor(types.front());
+    return types;
+}
+
+// The applications that can open every selected item, in the order of the first
+// item's type (its default first); nullopt while a type's answer is still to come.
+std::optional<std::vector<const DesktopEntry*>> CommonApplications(const std::vector<std::string>& types,
+                                                                   const DesktopAppDatabase& apps)
+{
+    auto common = apps.ApplicationsFor(types.front());
+    if (!common)
+        return std::nullopt;
     for (size_t i = 1; i < types.size(); ++i) {
         const auto others = apps.ApplicationsFor(types[i]);
-        const std::set<const DesktopEntry*> allowed(others.begin(), others.end());
-        std::erase_if(common, [&](const DesktopEntry* entry) { return !allowed.count(entry); });
+        if (!others)
+            return std::nullopt;
+        const std::set<const DesktopEntry*> allowed(others->begin(), others->end());
+        std::erase_if(*common, [&](const DesktopEntry* entry) { return !allowed.count(entry); });
     }
     return common;
 }
@@ -56,6 +70,43 @@ QIcon AppIcon(const std::string& icon)
     if (name.startsWith(QLatin1Char('/')))
         return QIcon(name);
     return QIcon::fromTheme(name);
+}
+
+// Fills the Open With submenu from the answers at hand: the applications, the default
+// set apart, or a disabled line while the answers are being looked up. A refill that
+// would show the same applications leaves the menu as it is.
+void FillOpenWith(QMenu& openWith, const std::vector<std::string>& types, const DesktopAppDatabase& apps)
+{
+    const auto applications = CommonApplications(types, apps);
+    // what the submenu shows, to leave it alone when that stays the same
+    QStringList shown;
+    if (!applications)
+        shown << QStringLiteral("?");
+    else
+        for (const DesktopEntry* entry : *applications)
+            shown << QString::fromStdString(entry->id) + QLatin1Char('\n') + QString::fromStdString(entry->name) +
+                         QLatin1Char('\n') + QString::fromStdString(entry->icon);
+    const QVariant before = openWith.property(kShownProperty);
+    if (before.isValid() && before.toStringList() == shown)
+        return;
+    openWith.setProperty(kShownProperty, shown);
+    openWith.clear();
+    if (!applications) {
+        AddVerb(openWith, QStringLiteral("Looking for applications..."), {},
+                QStringLiteral("The applications for the selection are being looked up"), false);
+        openWith.menuAction()->setEnabled(true);
+        return;
+    }
+    for (size_t i = 0; i < applications->size(); ++i) {
+        const DesktopEntry& entry = *(*applications)[i];
+        const QString name = QString::fromStdString(entry.name);
+        QAction* action = AddVerb(openWith, name, kOpenWithPrefix + QString::fromStdString(entry.id),
+                                  QStringLiteral("Opens the selection with %1").arg(name));
+        action->setIcon(AppIcon(entry.icon));
+        if (i == 0 && applications->size() > 1)
+            openWith.addSeparator(); // the default stands apart
+    }
+    openWith.menuAction()->setEnabled(!applications->empty());
 }
 
 } // namespace
@@ -74,17 +125,11 @@ std::unique_ptr<QMenu> BuildItemContextMenu(const std::vector<SelectedItem>& ite
 
     QMenu* openWith = menu->addMenu(QStringLiteral("Open &With"));
     openWith->menuAction()->setStatusTip(QStringLiteral("Opens the selection with another application"));
-    const auto applications = CommonApplications(items, apps);
-    for (size_t i = 0; i < applications.size(); ++i) {
-        const DesktopEntry& entry = *applications[i];
-        const QString name = QString::fromStdString(entry.name);
-        QAction* action = AddVerb(*openWith, name, kOpenWithPrefix + QString::fromStdString(entry.id),
-                                  QStringLiteral("Opens the selection with %1").arg(name));
-        action->setIcon(AppIcon(entry.icon));
-        if (i == 0 && applications.size() > 1)
-            openWith->addSeparator(); // the default stands apart
-    }
-    openWith->menuAction()->setEnabled(!applications.empty());
+    const std::vector<std::string> types = TypesOf(items);
+    FillOpenWith(*openWith, types, apps);
+    QObject::connect(&apps, &DesktopAppDatabase::AnswersArrived, openWith,
+                     [openWith, types, &apps] { FillOpenWith(*openWith, types, apps); });
+    apps.Request(types);
     menu->addSeparator();
 
     AddVerb(*menu, QStringLiteral("Cu&t"), QStringLiteral("cut"),

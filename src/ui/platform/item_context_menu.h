@@ -34,7 +34,10 @@ struct ItemMenuOptions {
 // Link (when exactly one folder is selected), Delete, Rename, Properties. Every action
 // carries its verb as data ("open", "openwith:<desktop id>", "cut", "copy", "paste",
 // "pastelink", "delete", "rename", "properties") and a help text as its status tip.
-// Null when nothing is selected. Building does not show the menu.
+// Null when nothing is selected. Building does not show the menu. Open With shows the
+// database's answers at hand and asks it again; until every type is answered it holds
+// a disabled "Looking for applications..." line, and it fills in (while open, too)
+// when the answers arrive.
 std::unique_ptr<QMenu> BuildItemContextMenu(const std::vector<SelectedItem>& items, const DesktopAppDatabase& apps,
                                             const ItemMenuOptions& options, QWidget* parent = nullptr);
 

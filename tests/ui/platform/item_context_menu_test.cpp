@@ -1,4 +1,3 @@
-#include "../../shell/temp_tree.h"
 #include "qt_printers.h"
 #include "ui/commands/command_ids.h"
 #include "ui/platform/desktop_apps.h"
@@ -6,32 +5,40 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
 
 namespace bivora {
 namespace {
 
 using Verbs = std::vector<std::string>;
 
-// An application database with viewers for PNG images, a folder browser and an editor.
+DesktopEntry App(const std::string& id, const std::string& name)
+{
+    return {id, "/apps/" + id, name, "x %F", {}, {}, false};
+}
+
+// An application database with viewers for PNG images, a folder browser and an editor,
+// answered from a table on the database's worker.
 class ItemContextMenuTest : public ::testing::Test {
 protected:
     ItemContextMenuTest()
+        : m_apps(std::make_unique<DesktopAppDatabase>([](const std::string& type) {
+            const DesktopEntry paint = App("paint.desktop", "Paint"), view = App("view.desktop", "Viewer");
+            const std::map<std::string, std::vector<DesktopEntry>> table{
+                {"image/png", {view, paint}},
+                {"text/plain", {App("edit.desktop", "Editor"), paint}},
+                {"inode/directory", {App("files.desktop", "Files")}},
+            };
+            const auto found = table.find(type);
+            return found == table.end() ? std::vector<DesktopEntry>{} : found->second;
+        }))
     {
-        m_dirs.dataHome = m_tree.MakeDir("data");
-        m_dirs.configHome = m_tree.MakeDir("config");
-        m_tree.MakeDir("data/applications");
-        const auto app = [this](const std::string& id, const std::string& name, const std::string& types) {
-            m_tree.MakeFile("data/applications/" + id, "[Desktop Entry]\nType=Application\nName=" + name +
-                                                           "\nExec=x %F\nMimeType=" + types + "\n");
-        };
-        app("paint.desktop", "Paint", "image/png;text/plain;");
-        app("view.desktop", "Viewer", "image/png;");
-        app("files.desktop", "Files", "inode/directory;");
-        app("edit.desktop", "Editor", "text/plain;");
-        m_tree.MakeFile("config/mimeapps.list", "[Default Applications]\nimage/png=view.desktop\n");
-        m_apps = std::make_unique<DesktopAppDatabase>(m_dirs);
     }
 
     // The verbs of the menu in order; a submenu shows as "[" its verbs "]".
@@ -59,13 +66,24 @@ protected:
                 return action;
         return nullptr;
     }
+    // Whether Open With holds the line that stands for answers still to come.
+    static bool Looking(const QMenu& menu)
+    {
+        for (const QAction* action : menu.findChildren<QAction*>())
+            if (!action->isSeparator() && !action->menu() && VerbOf(action).isEmpty())
+                return true;
+        return false;
+    }
+    // The menu once the database has answered for its items.
     std::unique_ptr<QMenu> Build(const std::vector<SelectedItem>& items, ItemMenuOptions options = {})
     {
-        return BuildItemContextMenu(items, *m_apps, options);
+        auto menu = BuildItemContextMenu(items, *m_apps, options);
+        if (menu) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !Looking(*menu); }, 10000)) << "no answer came";
+        }
+        return menu;
     }
 
-    test::TempTree m_tree;
-    DesktopDirs m_dirs;
     std::unique_ptr<DesktopAppDatabase> m_apps;
     const SelectedItem m_png{"/pics/a.png", false, false, "image/png"};
     const SelectedItem m_text{"/docs/b.txt", false, false, "text/plain"};
@@ -120,6 +138,71 @@ TEST_F(ItemContextMenuTest, SeveralItemsShareTheirCommonApplicationsAndCannotRen
     EXPECT_EQ(VerbsOf(*Build({m_folder, m_folder}, {true, true})),
               (Verbs{"open", "[", "openwith:files.desktop", "]", "cut", "copy", "delete", "rename", "properties"}));
     EXPECT_EQ(Build({}), nullptr);
+}
+
+// A lookup that answers with a viewer and a paint program once the test opens the gate.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    int calls = 0;
+
+    DesktopAppDatabase::Lookup Lookup(const std::shared_ptr<Gate>& self)
+    {
+        return [self](const std::string&) {
+            std::unique_lock lock(self->mutex);
+            ++self->calls;
+            self->opened.wait(lock, [&self] { return self->open; });
+            return std::vector<DesktopEntry>{App("view.desktop", "Viewer"), App("paint.desktop", "Paint")};
+        };
+    }
+    void Open()
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+        opened.notify_all();
+    }
+    int Calls()
+    {
+        std::lock_guard lock(mutex);
+        return calls;
+    }
+};
+
+TEST_F(ItemContextMenuTest, OpenWithSaysItIsLookingUntilTheAnswerComesThenFillsInWhileOpen)
+{
+    const auto gate = std::make_shared<Gate>();
+    DesktopAppDatabase apps(gate->Lookup(gate));
+    const auto menu = BuildItemContextMenu({m_png}, apps, {});
+    const Verbs looking{"open", "[", "", "]", "cut", "copy", "delete", "rename", "properties"};
+    EXPECT_EQ(VerbsOf(*menu), looking);
+    EXPECT_TRUE(menu->actions().at(1)->isEnabled()) << "the submenu opens to say it is looking";
+    const auto second = BuildItemContextMenu({m_png}, apps, {});
+    EXPECT_EQ(VerbsOf(*second), looking);
+
+    gate->Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Looking(*menu) && !Looking(*second); }, 10000));
+    const Verbs filled{"open", "[", "openwith:view.desktop", "openwith:paint.desktop", "]", "cut", "copy", "delete",
+                       "rename", "properties"};
+    EXPECT_EQ(VerbsOf(*menu), filled);
+    EXPECT_EQ(VerbsOf(*second), filled);
+    EXPECT_EQ(gate->Calls(), 1) << "a type being looked up is not asked for twice";
+
+    // a later menu shows the kept answer at once and asks again, for installs since
+    const auto third = BuildItemContextMenu({m_png}, apps, {});
+    EXPECT_EQ(VerbsOf(*third), filled);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gate->Calls() == 2; }, 10000));
+}
+
+TEST_F(ItemContextMenuTest, DatabaseGoesWithoutWaitingForALookupThatHangs)
+{
+    const auto gate = std::make_shared<Gate>();
+    {
+        DesktopAppDatabase apps(gate->Lookup(gate));
+        apps.Request({"image/png"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return gate->Calls() == 1; }, 10000));
+    } // returns although the lookup is held
+    gate->Open(); // the worker left behind ends; its answer goes nowhere
 }
 
 TEST(RunShellVerbTest, VerbTableAndPasteIntoOneFolder)
