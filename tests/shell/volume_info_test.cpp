@@ -21,5 +21,17 @@ TEST(FreeSpace, AnswersForAFolderAndFailsForNothing)
     EXPECT_FALSE(FreeSpace(tree.Path("no/such/folder")));
 }
 
+TEST(VolumeFreeSpace, OneVolumeForFoldersOfOneFileSystem)
+{
+    test::TempTree tree;
+    const auto root = VolumeFreeSpace(tree.Root());
+    const auto sub = VolumeFreeSpace(tree.MakeDir("sub"));
+    const auto proc = VolumeFreeSpace("/proc");
+    ASSERT_TRUE(root && sub && proc);
+    EXPECT_EQ(root->volume, sub->volume);
+    EXPECT_NE(root->volume, proc->volume);
+    EXPECT_FALSE(VolumeFreeSpace(tree.Path("no/such/folder")));
+}
+
 } // namespace
 } // namespace bivora

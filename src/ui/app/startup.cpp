@@ -4,6 +4,7 @@
 #include "shell/shell_namespace.h"
 #include "ui/app/close_on_signals.h"
 #include "ui/platform/file_version.h"
+#include "ui/platform/icon_theme.h"
 #include "ui/app/app_window.h"
 #include "ui/frame/main_frame.h"
 #include "ui/platform/qsettings_store.h"
@@ -37,6 +38,8 @@ int RunApplication(int argc, char* argv[])
                                                             static_cast<qsizetype>(registry::kCompanyKey.size())));
     QCoreApplication::setApplicationName(QStringLiteral("Bivora"));
     QCoreApplication::setApplicationVersion(QString::fromStdString(GetFileVersionString()));
+    // without a full icon theme every file would show the same blank page
+    ChooseIconTheme();
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)

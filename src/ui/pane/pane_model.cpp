@@ -35,6 +35,7 @@ PaneModel::PaneModel(IconCache& icons, QObject* parent)
     : SortableRowModel(parent)
     , m_icons(icons)
 {
+    connect(&m_icons, &IconCache::IconsFound, this, &PaneModel::UpdateWaitingIcons);
 }
 
 int PaneModel::rowCount(const QModelIndex& parent) const
@@ -70,12 +71,38 @@ QVariant PaneModel::Icon(const Row& row) const
         if (m_frozen)
             return {};
         // asked once per row: the cache keeps the index in the record as well
-        row.icon = m_icons.IconIndex(*row.item);
+        row.icon = m_icons.IconIndex(*row.item, &row.iconWaiting);
         row.link = row.item->IsLink();
     }
     if (row.icon < 0)
         return {};
     return m_icons.Icon(row.icon, row.link);
+}
+
+void PaneModel::UpdateWaitingIcons()
+{
+    // a frozen model reads no record: SetFrozen(false) comes back here
+    if (m_frozen)
+        return;
+    const int count = static_cast<int>(m_rows.size());
+    int first = -1;
+    for (int i = 0; i <= count; ++i) {
+        bool changed = false;
+        if (i < count) {
+            const Row& row = m_rows[static_cast<std::size_t>(i)];
+            if (row.iconWaiting && row.icon != kIconNotAsked) {
+                const int before = row.icon;
+                row.icon = m_icons.IconIndex(*row.item, &row.iconWaiting);
+                changed = row.icon != before;
+            }
+        }
+        if (changed && first < 0)
+            first = i;
+        if (!changed && first >= 0) {
+            Q_EMIT dataChanged(index(first, kNameColumn), index(i - 1, kNameColumn), {Qt::DecorationRole});
+            first = -1;
+        }
+    }
 }
 
 QVariant PaneModel::data(const QModelIndex& index, int role) const
@@ -206,6 +233,8 @@ void PaneModel::SetFrozen(bool frozen)
     m_frozen = frozen;
     // a re-read may have changed any record
     ForgetSortKeys();
+    if (!frozen)
+        UpdateWaitingIcons();
     // rows first painted while frozen were painted without their texts
     if (!frozen && !m_rows.empty())
         Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, columnCount() - 1));

@@ -82,6 +82,7 @@ private:
         mutable QString date;
         mutable int icon = kIconNotAsked;
         mutable bool link = false;
+        mutable bool iconWaiting = false; // the generic icon while the content is read
     };
     static constexpr int kIconNotAsked = -2;
 
@@ -91,6 +92,9 @@ private:
     const QString& SizeText(const Row& row) const;
     const QString& DateText(const Row& row) const;
     QVariant Icon(const Row& row) const;
+    // Asks again for the icons of rows that waited for their content; contiguous rows
+    // whose icon changed are announced as one range.
+    void UpdateWaitingIcons();
 
     IconCache& m_icons;
     std::vector<Row> m_rows;

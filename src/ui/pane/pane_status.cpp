@@ -4,10 +4,10 @@
 #include "base/pane_texts.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
-#include "shell/volume_info.h"
 #include "ui/commands/byte_text.h"
 #include "ui/commands/status_service.h"
 #include "ui/pane/pane_model.h"
+#include "ui/platform/free_space_cache.h"
 
 namespace bivora {
 
@@ -41,8 +41,10 @@ QString PaneView::StatusText() const
         facts.selectedSizeText = m_model->SizeText(selected.front()).toStdString();
         facts.selectedDateText = m_model->DateText(selected.front()).toStdString();
     }
+    // read on a worker and kept a few seconds; until it is in, the text says "???" as
+    // for a failed read, and is made again when the value arrives
     if (selected.empty() && facts.fileSystemFolder)
-        facts.freeSpaceText = FreeSpaceText(FreeSpace(m_folder->Path()));
+        facts.freeSpaceText = FreeSpaceText(m_freeSpace->FreeSpace(m_folder->Path()));
     return FromBytes(PaneStatusText(facts));
 }
 

@@ -10,6 +10,7 @@
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
+#include "ui/platform/free_space_cache.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -76,6 +77,8 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     connect(&m_statusTimer, &QTimer::timeout, this, &PaneView::UpdateStatusText);
     connect(m_list->SelectionModel(), &QItemSelectionModel::selectionChanged, this, &PaneView::ScheduleStatusUpdate);
     connect(m_list->SelectionModel(), &QItemSelectionModel::currentChanged, this, &PaneView::ScheduleStatusUpdate);
+    m_freeSpace = new FreeSpaceCache(this);
+    connect(m_freeSpace, &FreeSpaceCache::Arrived, this, &PaneView::ScheduleStatusUpdate);
 }
 
 PaneView::~PaneView()

@@ -23,6 +23,7 @@ class QMenu;
 
 namespace bivora {
 
+class FreeSpaceCache;
 class PaneCaption;
 class PaneModel;
 class ShellFolder;
@@ -187,6 +188,7 @@ private:
     bool m_busy = false;           // a read runs on a worker; the pane answers nothing else
     bool m_refreshPending = false; // a change arrived during that read
     QTimer m_statusTimer;
+    FreeSpaceCache* m_freeSpace = nullptr; // a child: the status text's free space, read on a worker
     MenuChooser m_menuChooser;
     LeaveHook m_leaveHook;
     ArriveHook m_arriveHook;

@@ -374,7 +374,7 @@ bool LaunchApplication(const DesktopEntry& entry, const std::vector<std::string>
         return false;
     std::string workingDirectory = entry.workingDirectory;
     if (workingDirectory.empty() && !files.empty())
-        workingDirectory = ParentFolder(files.front());
+        workingDirectory = std::string(ParentFolder(files.front()));
     bool allStarted = true;
     for (std::vector<std::string> command : commands) {
         if (entry.terminal) {

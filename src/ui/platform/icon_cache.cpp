@@ -1,5 +1,6 @@
 #include "ui/platform/icon_cache.h"
 
+#include "shell/file_head.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 
@@ -9,9 +10,45 @@
 #include <QPainterPath>
 #include <QStyle>
 
+#include <chrono>
+
 namespace bivora {
 
 namespace {
+
+// as much of a file as the MIME magic rules look at
+constexpr std::size_t kHeadBytes = 16 * 1024;
+// a batch reports what it found at least this often, so the first rows change soon
+constexpr auto kReportEvery = std::chrono::milliseconds(100);
+constexpr int kFoundDelayMs = 100;
+
+const QString& GenericType()
+{
+    static const QString name = QStringLiteral("application/octet-stream");
+    return name;
+}
+
+// Worker side: the MIME type of what ReadFileHead found.
+QString ContentType(const QMimeDatabase& mime, const FileHead& head)
+{
+    switch (head.kind) {
+    case FileHead::Kind::Regular:
+        return mime.mimeTypeForData(QByteArray::fromStdString(head.bytes)).name();
+    case FileHead::Kind::Directory:
+        return QStringLiteral("inode/directory");
+    case FileHead::Kind::Fifo:
+        return QStringLiteral("inode/fifo");
+    case FileHead::Kind::Socket:
+        return QStringLiteral("inode/socket");
+    case FileHead::Kind::CharDevice:
+        return QStringLiteral("inode/chardevice");
+    case FileHead::Kind::BlockDevice:
+        return QStringLiteral("inode/blockdevice");
+    case FileHead::Kind::Unreadable:
+        break;
+    }
+    return GenericType();
+}
 
 QIcon Themed(const char* name, QStyle::StandardPixmap fallback)
 {
@@ -42,7 +79,19 @@ void DrawLinkArrow(QPainter& painter, int size)
 
 } // namespace
 
-IconCache::IconCache() = default;
+IconCache::IconCache(QObject* parent)
+    : QObject(parent)
+{
+    m_foundTimer.setSingleShot(true);
+    m_foundTimer.setInterval(kFoundDelayMs);
+    connect(&m_foundTimer, &QTimer::timeout, this, &IconCache::IconsFound);
+}
+
+IconCache::~IconCache()
+{
+    // before any member goes: a running batch posts to this object until it returns
+    m_worker.Stop();
+}
 
 int IconCache::IndexFor(const QString& key, const QIcon& icon)
 {
@@ -65,8 +114,66 @@ QIcon IconCache::MimeIcon(const QMimeType& type)
     return icon;
 }
 
-int IconCache::IconIndex(ShellItem& item)
+int IconCache::MimeIndex(const QMimeType& type)
 {
+    // the key is looked up before the icon is made
+    if (auto it = m_index.constFind(type.name()); it != m_index.constEnd())
+        return *it;
+    return IndexFor(type.name(), MimeIcon(type));
+}
+
+void IconCache::QueueContentRead(std::string path)
+{
+    if (!m_reading.insert(path).second)
+        return;
+    m_toRead.push_back(std::move(path));
+    // what one paint asks for goes to the worker as one batch
+    if (m_toRead.size() == 1)
+        QMetaObject::invokeMethod(this, &IconCache::StartContentReads, Qt::QueuedConnection);
+}
+
+void IconCache::StartContentReads()
+{
+    if (m_toRead.empty())
+        return;
+    // The results are posted to this object, which stops and joins the worker before
+    // it goes: a posted result either arrives or is dropped with the object.
+    m_worker.Post([this, paths = std::move(m_toRead)](const std::atomic<bool>& stop) {
+        const QMimeDatabase mime;
+        Found found;
+        auto reported = std::chrono::steady_clock::now();
+        const auto report = [this, &found, &reported] {
+            QMetaObject::invokeMethod(this, [this, found = std::move(found)] { TakeFound(found); }, Qt::QueuedConnection);
+            found.clear();
+            reported = std::chrono::steady_clock::now();
+        };
+        for (const std::string& path : paths) {
+            if (stop.load())
+                return;
+            found.emplace_back(path, ContentType(mime, ReadFileHead(path, kHeadBytes)));
+            if (std::chrono::steady_clock::now() - reported >= kReportEvery)
+                report();
+        }
+        if (!found.empty())
+            report();
+    });
+    m_toRead.clear();
+}
+
+void IconCache::TakeFound(const Found& found)
+{
+    for (const auto& [path, typeName] : found) {
+        m_reading.erase(path);
+        m_byContent[path] = MimeIndex(m_mime.mimeTypeForName(typeName));
+    }
+    if (!m_foundTimer.isActive())
+        m_foundTimer.start();
+}
+
+int IconCache::IconIndex(ShellItem& item, bool* waiting)
+{
+    if (waiting)
+        *waiting = false;
     if (item.iconIndex >= 0)
         return item.iconIndex;
     // The key is looked up before the icon is made: making one loads and decodes image
@@ -106,12 +213,26 @@ int IconCache::IconIndex(ShellItem& item)
     if (index < 0 && item.IsFolder(false)) {
         index = indexOf(QStringLiteral("inode/directory"), [] { return Themed("folder", QStyle::SP_DirIcon); });
     }
+    if (index < 0 && !item.IsFileSystem())
+        index = MimeIndex(m_mime.mimeTypeForName(GenericType()));
     if (index < 0) {
-        // By name first; the content is read only when the name says nothing.
-        const QString path = QFile::decodeName(QByteArray::fromStdString(item.FullPath()));
-        const QMimeType type = item.IsFileSystem() ? m_mime.mimeTypeForFile(path, QMimeDatabase::MatchDefault)
-                                                   : m_mime.mimeTypeForName(QStringLiteral("application/octet-stream"));
-        index = indexOf(type.name(), [this, &type] { return MimeIcon(type); });
+        // By name only: painting never waits for a disk. The first of several
+        // candidates will do where the content would have chosen.
+        const QList<QMimeType> byName = m_mime.mimeTypesForFileName(QFile::decodeName(QByteArray::fromStdString(item.Name())));
+        if (!byName.isEmpty()) {
+            index = MimeIndex(byName.front());
+        } else {
+            std::string path = item.FullPath();
+            if (const auto known = m_byContent.find(path); known != m_byContent.end()) {
+                index = known->second;
+            } else {
+                // the generic icon until the worker has read the content
+                QueueContentRead(std::move(path));
+                if (waiting)
+                    *waiting = true;
+                return MimeIndex(m_mime.mimeTypeForName(GenericType()));
+            }
+        }
     }
     item.iconIndex = index;
     return index;
