@@ -4,7 +4,7 @@
 #include "base/registry_keys.h"
 #include "base/window_rect.h"
 
-#include "byte_temp_dir.h"
+#include "../../shell/temp_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ protected:
         file.write(text.constData(), text.size());
     }
 
-    test::ByteTempDir m_dir;
+    test::TempTree m_dir;
 };
 
 TEST_F(QSettingsStoreTest, ValuesRoundTripThroughTheFile)
@@ -303,7 +303,7 @@ struct FileCase {
     bool usable;
     bool needsRoot;
     // Makes the settings path below root; returns it and the file it leads to.
-    std::function<std::pair<std::string, std::string>(const test::ByteTempDir& root)> make;
+    std::function<std::pair<std::string, std::string>(const test::TempTree& root)> make;
 };
 
 void PrintTo(const FileCase& kind, std::ostream* out)
@@ -314,12 +314,12 @@ void PrintTo(const FileCase& kind, std::ostream* out)
 constexpr uid_t kOtherUser = 65534;
 const QByteArray kStoredText = "[S]\nn=5\n";
 
-std::string MakeStored(const test::ByteTempDir& root, const std::string& relative)
+std::string MakeStored(const test::TempTree& root, const std::string& relative)
 {
     return root.MakeFile(relative, kStoredText.toStdString(), 0600);
 }
 
-std::string Link(const test::ByteTempDir& root, const std::string& target)
+std::string Link(const test::TempTree& root, const std::string& target)
 {
     const std::string link = root.MakeDir("config") + "/Bivora.conf";
     EXPECT_EQ(::symlink(target.c_str(), link.c_str()), 0);
@@ -328,13 +328,13 @@ std::string Link(const test::ByteTempDir& root, const std::string& target)
 
 const FileCase kFileCases[] = {
     {"LinkIntoADotfilesFolder", true, false,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          root.MakeDir("dotfiles");
          const std::string target = MakeStored(root, "dotfiles/Bivora.conf");
          return std::pair(Link(root, "../dotfiles/Bivora.conf"), target);
      }},
     {"LinkToACharacterDevice", false, false,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          // A zero device of the test's own, so that a store that wrote it would harm nothing else.
          const std::string device = root.Path() + "/zero";
          if (::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 5)) != 0)
@@ -342,25 +342,25 @@ const FileCase kFileCases[] = {
          return std::pair(Link(root, device), device);
      }},
     {"Pipe", false, false,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          const std::string path = root.MakeDir("config") + "/Bivora.conf";
          EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
          return std::pair(path, path);
      }},
     {"LinkThatLeadsNowhere", false, false,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          const std::string path = Link(root, "../dotfiles/missing.conf");
          return std::pair(path, path);
      }},
     {"FileOfAnotherUser", false, true,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          root.MakeDir("config");
          const std::string path = MakeStored(root, "config/Bivora.conf");
          EXPECT_EQ(::chown(path.c_str(), kOtherUser, kOtherUser), 0);
          return std::pair(path, path);
      }},
     {"LinkIntoAFolderOfAnotherUser", false, true,
-     [](const test::ByteTempDir& root) {
+     [](const test::TempTree& root) {
          const std::string folder = root.MakeDir("theirs");
          const std::string target = MakeStored(root, "theirs/Bivora.conf");
          EXPECT_EQ(::chown(folder.c_str(), kOtherUser, kOtherUser), 0);
@@ -375,7 +375,7 @@ TEST_P(SettingsFileKinds, OnlyARegularFileOfTheUserIsReadAndReplaced)
     const FileCase& kind = GetParam();
     if (kind.needsRoot && ::geteuid() != 0)
         GTEST_SKIP() << "needs root to give a file to another user";
-    test::ByteTempDir root;
+    test::TempTree root;
     const auto [path, target] = kind.make(root);
     if (path.empty())
         GTEST_SKIP() << "cannot make a device node here";
