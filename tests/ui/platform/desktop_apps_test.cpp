@@ -233,9 +233,11 @@ TEST(LaunchApplicationTest, NameThatIsNotUtf8KeepsItsBytes)
     test::ThreadRecordingLauncher launcher;
     const std::string file = "/d/\xff\xfe.txt";
     ASSERT_TRUE(LaunchApplication(Entry("app %F"), {file}, launcher));
-    ASSERT_EQ(launcher.starts.size(), 1u);
-    EXPECT_EQ(launcher.starts[0].program, "/bin/sh");
-    EXPECT_EQ(launcher.starts[0].arguments.value(1).toStdString(), ByteExactStartScript("app", {file}, "/d"));
+    EXPECT_TRUE(launcher.starts.empty());
+    ASSERT_EQ(launcher.exactStarts.size(), 1u);
+    EXPECT_EQ(launcher.exactStarts[0].program, "app");
+    EXPECT_EQ(launcher.exactStarts[0].arguments, std::vector<std::string>{file});
+    EXPECT_EQ(launcher.exactStarts[0].workingDirectory, "/d");
 }
 
 } // namespace
