@@ -57,13 +57,13 @@ enum class Examined { Ok, Gone, Failed };
 
 // lstat for the link flag; the target's data when a link resolves, else the link's
 // own, so a dangling link or a loop is listed like a file.
-Examined Examine(int dirFd, const char* name, FindData& out)
+Examined Examine(int dirFd, const char* name, FindData& out, LinkData links)
 {
     struct statx sx;
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &sx) != 0)
         return (errno == ENOENT || errno == ENOTDIR) ? Examined::Gone : Examined::Failed;
     out.isLink = S_ISLNK(sx.stx_mode);
-    if (out.isLink) {
+    if (out.isLink && links == LinkData::Target) {
         struct statx target;
         if (statx(dirFd, name, AT_NO_AUTOMOUNT, kStatxMask, &target) == 0) {
             Fill(target, out);
@@ -80,8 +80,23 @@ DirectoryReadResult ReadDirectory(const std::string& path, std::uint32_t flags,
                                   const std::atomic<bool>* cancel,
                                   const std::function<void(FindData&&)>& sink)
 {
-    DirectoryReadResult result;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        DirectoryReadResult result;
+        result.error = errno;
+        return result;
+    }
+    const DirectoryReadResult result = ReadOpenDirectory(fd, flags, cancel, sink);
+    close(fd);
+    return result;
+}
+
+DirectoryReadResult ReadOpenDirectory(int dirFd, std::uint32_t flags, const std::atomic<bool>* cancel,
+                                      const std::function<void(FindData&&)>& sink, LinkData links)
+{
+    DirectoryReadResult result;
+    // the stream closes its own copy of the descriptor; the caller's stays open
+    const int fd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) {
         result.error = errno;
         return result;
@@ -92,6 +107,8 @@ DirectoryReadResult ReadDirectory(const std::string& path, std::uint32_t flags,
         close(fd);
         return result;
     }
+    // a duplicate shares the position: start from the top whatever read the descriptor before
+    rewinddir(dir.get());
     result.opened = true;
 
     const bool includeHidden = (flags & enumflags::kIncludeHidden) != 0;
@@ -118,7 +135,7 @@ DirectoryReadResult ReadDirectory(const std::string& path, std::uint32_t flags,
             continue;
 
         FindData find;
-        switch (Examine(dirfd(dir.get()), name, find)) {
+        switch (Examine(dirfd(dir.get()), name, find, links)) {
         case Examined::Gone:
             continue;
         case Examined::Failed:
@@ -136,12 +153,12 @@ DirectoryReadResult ReadDirectory(const std::string& path, std::uint32_t flags,
     }
 }
 
-bool StatEntry(const std::string& path, FindData& out)
+bool StatEntry(const std::string& path, FindData& out, LinkData links)
 {
     if (path.empty())
         return false;
     FindData find;
-    if (Examine(AT_FDCWD, path.c_str(), find) != Examined::Ok)
+    if (Examine(AT_FDCWD, path.c_str(), find, links) != Examined::Ok)
         return false;
     find.name.assign(LastComponent(path));
     out = std::move(find);

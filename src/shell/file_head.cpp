@@ -1,10 +1,8 @@
 #include "shell/file_head.h"
 
-#include <cerrno>
+#include "shell/small_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace bivora {
 
@@ -29,7 +27,7 @@ FileHead::Kind KindOf(mode_t mode)
 
 } // namespace
 
-FileHead ReadFileHead(const std::string& path, std::size_t maxBytes)
+FileHead SniffFileHead(const std::string& path, std::size_t maxBytes)
 {
     FileHead head;
     struct stat info {};
@@ -38,31 +36,13 @@ FileHead ReadFileHead(const std::string& path, std::size_t maxBytes)
     head.kind = KindOf(info.st_mode);
     if (head.kind != FileHead::Kind::Regular)
         return head;
-    // non-blocking, in case the path was replaced by a FIFO after the stat
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        head.kind = FileHead::Kind::Unreadable;
-        return head;
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        head.kind = FileHead::Kind::Unreadable;
-        ::close(fd);
-        return head;
-    }
-    head.bytes.resize(maxBytes);
-    std::size_t filled = 0;
-    while (filled < maxBytes) {
-        const ssize_t got = ::read(fd, head.bytes.data() + filled, maxBytes - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && filled == 0)
-            head.kind = FileHead::Kind::Unreadable; // not an empty file: its content is unknown
-        if (got <= 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    head.bytes.resize(filled);
-    ::close(fd);
+    // the read opens without blocking and checks again that it is a regular file, in
+    // case the path was replaced by a FIFO after the stat
+    auto bytes = ReadFileHead(path, maxBytes);
+    if (!bytes)
+        head.kind = FileHead::Kind::Unreadable; // not an empty file: its content is unknown
+    else
+        head.bytes = std::move(*bytes);
     return head;
 }
 

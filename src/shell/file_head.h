@@ -15,6 +15,6 @@ struct FileHead {
 
 // Reads up to maxBytes from the start of a regular file. Anything else is only
 // looked at, never opened: opening a FIFO or a device could block or act.
-FileHead ReadFileHead(const std::string& path, std::size_t maxBytes);
+FileHead SniffFileHead(const std::string& path, std::size_t maxBytes);
 
 } // namespace bivora

@@ -2,11 +2,12 @@
 
 #include "base/path_text.h"
 #include "shell/directory_reader.h"
+#include "shell/hex_escapes.h"
+#include "shell/small_file.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -22,6 +23,10 @@ constexpr std::string_view kHome = "Home";
 constexpr std::string_view kDocuments = "Documents";
 constexpr std::string_view kNetwork = "Network";
 constexpr std::string_view kTrash = "Trash";
+
+// A mount table is a proc file that says its size is 0 and may be long: a host with
+// thousands of container mounts writes a few megabytes. Refused rather than cut when longer.
+constexpr std::size_t kMountTableLimit = std::size_t(64) << 20;
 
 constexpr std::uint32_t kFileSystemFolder = attr::kFileSystem | attr::kFolder | attr::kFileSysAncestor;
 
@@ -97,49 +102,6 @@ std::optional<std::string> RealPath(const std::string& path)
     return std::string(real.get());
 }
 
-std::string ReadWholeFile(const std::string& path, bool& ok)
-{
-    std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    if (!ok)
-        return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Replaces every escape made of the marker and two hexadecimal digits by its byte;
-// anything else stays as it is.
-std::string DecodeHexEscapes(std::string_view text, std::string_view marker)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.substr(i, marker.size()) == marker && i + marker.size() + 1 < text.size()) {
-            const int hi = HexDigit(text[i + marker.size()]);
-            const int lo = HexDigit(text[i + marker.size() + 1]);
-            if (hi >= 0 && lo >= 0) {
-                out.push_back(static_cast<char>(hi * 16 + lo));
-                i += marker.size() + 1;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
-}
-
 // Labels of /dev/disk/by-label: the link names escape blanks and other bytes as \xHH.
 std::string UnescapeHex(std::string_view text)
 {
@@ -196,11 +158,11 @@ std::string ExpandUserDir(std::string value, const std::string& home)
 
 std::optional<std::string> XdgUserDir(const Environment& env, std::string_view key)
 {
-    bool ok = false;
-    const std::string text = ReadWholeFile(PathJoin(env.xdgConfigHome, "user-dirs.dirs"), ok);
-    if (!ok)
+    // a configuration file kept elsewhere and linked in is common: links are followed
+    const auto text = ReadSmallFile(PathJoin(env.xdgConfigHome, "user-dirs.dirs"), Links::Follow);
+    if (!text)
         return std::nullopt;
-    std::istringstream lines(text);
+    std::istringstream lines(*text);
     std::string line;
     std::optional<std::string> found;
     while (std::getline(lines, line)) {
@@ -237,10 +199,11 @@ std::string TrashDirectory(const Environment& env)
 // The original name of a trashed item from its .trashinfo file; the trash name when unreadable.
 std::string TrashOriginalName(const Environment& env, const std::string& trashName)
 {
-    bool ok = false;
-    const std::string info = ReadWholeFile(PathJoin(PathJoin(TrashDirectory(env), "info"), trashName + ".trashinfo"), ok);
-    if (ok) {
-        std::istringstream lines(info);
+    // the info folder is data other programs write: a FIFO or a link to a device in
+    // place of a .trashinfo must neither stall nor flood the listing
+    const auto info = ReadSmallFile(PathJoin(PathJoin(TrashDirectory(env), "info"), trashName + ".trashinfo"));
+    if (info) {
+        std::istringstream lines(*info);
         std::string line;
         while (std::getline(lines, line)) {
             if (line.rfind("Path=", 0) == 0) {
@@ -401,9 +364,8 @@ std::string ShellNamespace::DocumentsDirectory() const
 
 std::vector<Drive> ShellNamespace::Drives() const
 {
-    bool ok = false;
-    const std::string text = ReadWholeFile(m_env.mountInfoPath, ok);
-    std::vector<Drive> drives = DrivesFromMountInfo(ok ? std::string_view(text) : std::string_view(), m_env.diskByLabelDir);
+    const auto text = ReadSmallFile(m_env.mountInfoPath, Links::Refuse, kMountTableLimit);
+    std::vector<Drive> drives = DrivesFromMountInfo(text ? std::string_view(*text) : std::string_view(), m_env.diskByLabelDir);
     // A mount over a file (a bind-mounted configuration file) is no drive.
     std::vector<Drive> folders;
     folders.reserve(drives.size());

@@ -51,11 +51,11 @@ TEST(FileHead, RegularFilesAreReadOthersOnlyLookedAt)
         {"missing", Kind::Unreadable, ""},
     };
     for (const Case& c : cases) {
-        const FileHead head = ReadFileHead(tree.Path(c.name), 4096);
+        const FileHead head = SniffFileHead(tree.Path(c.name), 4096);
         EXPECT_EQ(head.kind, c.kind) << c.name;
         EXPECT_EQ(head.bytes, c.bytes) << c.name;
     }
-    EXPECT_EQ(ReadFileHead("/dev/null", 16).kind, Kind::CharDevice);
+    EXPECT_EQ(SniffFileHead("/dev/null", 16).kind, Kind::CharDevice);
     ::close(sock);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace bivora {
 namespace {
 
@@ -263,6 +265,25 @@ TEST_F(NamespaceTest, TrashListsItemsByOriginalName)
     EXPECT_EQ(ns.DisplayName(item), "report.txt");
     EXPECT_EQ(ns.FileSystemPath(item), tree.Path("home/.local/share/Trash/files/report.txt.2"));
     EXPECT_EQ(ns.ParsingName(trashId), "::{Trash}");
+}
+
+// An info file that is a FIFO would block the listing for good, one linked to
+// /dev/zero would fill memory: such items keep their trash names.
+TEST_F(NamespaceTest, TrashInfoThatIsNoRegularFileIsNotRead)
+{
+    ShellNamespace ns(env);
+    const auto trash = ns.Bind(ItemIdList({Special("Trash")}));
+    ASSERT_TRUE(trash);
+    tree.MakeFile("home/.local/share/Trash/files/piped");
+    tree.MakeFile("home/.local/share/Trash/files/zeros");
+    tree.MakeFile("home/.local/share/Trash/files/cafe");
+    tree.MakeLink("home/.local/share/Trash/info/zeros.trashinfo", "/dev/zero");
+    tree.MakeFile("home/.local/share/Trash/info/cafe.trashinfo", "[Trash Info]\nPath=/x/caf%C3%A9\n");
+    ASSERT_EQ(::mkfifo(tree.Path("home/.local/share/Trash/info/piped.trashinfo").c_str(), 0644), 0);
+
+    auto names = Names(*ns.EnumerateVirtual(*trash, enumflags::kPane));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"caf\xc3\xa9", "piped", "zeros"}));
 }
 
 TEST_F(NamespaceTest, AttributesOfEntries)

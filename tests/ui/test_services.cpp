@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <cerrno>
+
 namespace bivora::test {
 
 QStringList ScriptedPrompts::Texts(Kind kind) const
@@ -72,6 +74,17 @@ bool RecordingLauncher::StartDetached(const QString& program, const QStringList&
 {
     m_log.push_back({program, arguments, workingDirectory, false});
     return m_succeeds;
+}
+
+SysStatus RecordingLauncher::StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                                        const std::string& workingDirectory)
+{
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromUtf8(argument.data(), qsizetype(argument.size()));
+    m_log.push_back({QString::fromUtf8(program.data(), qsizetype(program.size())), list,
+                     QString::fromUtf8(workingDirectory.data(), qsizetype(workingDirectory.size())), false});
+    return m_succeeds ? SysStatus(Done{}) : SysStatus::Failure(ENOENT);
 }
 
 } // namespace bivora::test

@@ -79,6 +79,9 @@ public:
     bool OpenWithDefault(const QString& path) override;
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingDirectory) override;
+    // recorded like StartDetached, the bytes read as UTF-8
+    SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory) override;
 
 private:
     std::vector<Started> m_log;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "shell/process_start.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <Qt>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -49,6 +53,15 @@ public:
     // Starts a program detached in a working folder; false when it cannot start.
     virtual bool StartDetached(const QString& program, const QStringList& arguments,
                                const QString& workingDirectory) = 0;
+    // Starts a program detached with its name, arguments and working folder as exact
+    // bytes, which a QString cannot carry when they are not UTF-8; no shell between.
+    // The failure keeps its errno (ENOENT: no such program). Starts it for real unless
+    // a test launcher records it instead.
+    virtual SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                                 const std::string& workingDirectory)
+    {
+        return StartDetachedProcess(program, arguments, workingDirectory);
+    }
 };
 
 } // namespace bivora

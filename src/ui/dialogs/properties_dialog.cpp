@@ -2,6 +2,8 @@
 
 #include "base/path_text.h"
 #include "base/text_forms.h"
+#include "shell/item_info.h"
+#include "shell/small_file.h"
 #include "ui/commands/services.h"
 
 #include <QCheckBox>
@@ -16,13 +18,8 @@
 #include <QMimeDatabase>
 #include <QVBoxLayout>
 
-#include <cerrno>
+#include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace bivora {
 
@@ -38,56 +35,27 @@ QString BytesText(std::uint64_t bytes)
     return QString::fromStdString(ThousandsText(bytes)) + QStringLiteral(" bytes");
 }
 
-QString TimeText(const struct timespec& time)
+QString TimeText(FileTime time)
 {
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000);
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(qint64(time / 1'000'000));
     return QLocale().toString(when, QLocale::LongFormat);
 }
 
-// Birth time where the file system keeps it, else the change time.
-struct timespec CreatedTime(const std::string& path, const struct stat& st)
+QString NameText(const std::string& name)
 {
-    struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME))
-        return {static_cast<time_t>(sx.stx_btime.tv_sec), static_cast<long>(sx.stx_btime.tv_nsec)};
-    return st.st_ctim;
-}
-
-QString OwnerName(uid_t uid)
-{
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return QString::fromLocal8Bit(found->pw_name);
-    return QString::number(uid);
-}
-
-QString GroupName(gid_t gid)
-{
-    struct group entry {};
-    struct group* found = nullptr;
-    char buffer[4096];
-    if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return QString::fromLocal8Bit(found->gr_name);
-    return QString::number(gid);
+    return QString::fromLocal8Bit(name.data(), qsizetype(name.size()));
 }
 
 // The type's description, from the name and, for files, the first bytes.
-QString TypeText(const std::string& path, const struct stat& st)
+QString TypeText(const std::string& path, const ItemInfo& info)
 {
     const QMimeDatabase database;
-    if (S_ISDIR(st.st_mode))
+    if (info.isDirectory)
         return database.mimeTypeForName(QStringLiteral("inode/directory")).comment();
     QByteArray head;
-    if (S_ISREG(st.st_mode)) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd >= 0) {
-            head.resize(512);
-            const ssize_t n = ::read(fd, head.data(), size_t(head.size()));
-            head.resize(n > 0 ? n : 0);
-            ::close(fd);
-        }
+    if (info.isRegular) {
+        if (const auto bytes = ReadFileHead(path, 512))
+            head = QByteArray(bytes->data(), qsizetype(bytes->size()));
     }
     return database.mimeTypeForFileNameAndData(Display(std::string(LastComponent(path))), head).comment();
 }
@@ -101,7 +69,10 @@ QString CountText(std::uint64_t count, const char* noun)
 
 const char* const kBoxNames[9] = {"ownerRead", "ownerWrite", "ownerExecute", "groupRead", "groupWrite",
                                   "groupExecute", "othersRead", "othersWrite", "othersExecute"};
-const unsigned kBoxBits[9] = {S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP, S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH};
+const unsigned kBoxBits[9] = {0400, 0200, 0100, 040, 020, 010, 04, 02, 01};
+
+// The worker shows its figures so far at most this often.
+constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
 } // namespace
 
@@ -160,38 +131,34 @@ void PropertiesDialog::BuildSingle(QFormLayout& form)
     const std::string& path = m_paths.front();
     const QString name = Display(std::string(LastComponent(path)));
     setWindowTitle(tr("%1 Properties").arg(name));
-    struct stat st {};
-    struct stat linkSt {};
-    const bool linkOnly = ::stat(path.c_str(), &st) != 0; // a dangling link shows itself
-    if (linkOnly && ::lstat(path.c_str(), &st) != 0) {
-        const int error = errno;
+    const auto info = ReadItemInfo(path);
+    if (!info) {
         AddRow(form, tr("Name:"), QStringLiteral("name"), name);
-        AddRow(form, tr("Error:"), QStringLiteral("error"), QString::fromLocal8Bit(std::strerror(error)));
+        AddRow(form, tr("Error:"), QStringLiteral("error"), QString::fromLocal8Bit(std::strerror(info.Error())));
         return;
     }
-    const bool isLink = ::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode);
 
     AddRow(form, tr("Name:"), QStringLiteral("name"), name);
-    QString type = TypeText(path, st);
-    if (isLink)
+    QString type = TypeText(path, *info);
+    if (info->isLink)
         type = tr("Link to %1").arg(type);
     AddRow(form, tr("Type:"), QStringLiteral("type"), type);
     AddRow(form, tr("Location:"), QStringLiteral("location"), Display(std::string(ParentFolder(path))));
-    if (S_ISDIR(st.st_mode)) {
+    if (info->isDirectory) {
         m_size = AddRow(form, tr("Size:"), QStringLiteral("size"), tr("Computing..."));
         m_contents = AddRow(form, tr("Contains:"), QStringLiteral("contents"), tr("Computing..."));
         StartWorker();
     } else {
-        m_size = AddRow(form, tr("Size:"), QStringLiteral("size"), BytesText(std::uint64_t(st.st_size)));
+        m_size = AddRow(form, tr("Size:"), QStringLiteral("size"), BytesText(info->size));
     }
-    AddRow(form, tr("Modified:"), QStringLiteral("modified"), TimeText(st.st_mtim));
-    AddRow(form, tr("Created:"), QStringLiteral("created"), TimeText(CreatedTime(path, st)));
-    AddRow(form, tr("Accessed:"), QStringLiteral("accessed"), TimeText(st.st_atim));
-    AddRow(form, tr("Owner:"), QStringLiteral("owner"), OwnerName(st.st_uid));
-    AddRow(form, tr("Group:"), QStringLiteral("group"), GroupName(st.st_gid));
-    m_mode = st.st_mode;
+    AddRow(form, tr("Modified:"), QStringLiteral("modified"), TimeText(info->modified));
+    AddRow(form, tr("Created:"), QStringLiteral("created"), TimeText(info->created));
+    AddRow(form, tr("Accessed:"), QStringLiteral("accessed"), TimeText(info->accessed));
+    AddRow(form, tr("Owner:"), QStringLiteral("owner"), NameText(UserName(info->owner)));
+    AddRow(form, tr("Group:"), QStringLiteral("group"), NameText(GroupName(info->group)));
+    m_mode = info->mode;
     // a link's own mode means nothing; a resolved link shows and changes its target's
-    m_permissionsEditable = !linkOnly;
+    m_permissionsEditable = !info->targetMissing;
 }
 
 void PropertiesDialog::BuildSeveral(QFormLayout& form)
@@ -216,15 +183,23 @@ void PropertiesDialog::StartWorker()
     // the worker owns copies of its inputs; the result comes back as a queued call,
     // which Qt drops if the dialog is gone by then
     m_worker = std::thread([this, paths = m_paths, sizer = m_sizer] {
+        auto last = std::chrono::steady_clock::now();
+        const Progress progress = [&](const FolderTotal& soFar) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - last < kProgressInterval)
+                return;
+            last = now;
+            QMetaObject::invokeMethod(this, [this, soFar] { ShowTotal(soFar, false); }, Qt::QueuedConnection);
+        };
         FolderTotal total;
         try {
-            total = sizer(paths, m_stop);
+            total = sizer(paths, m_stop, progress);
         } catch (...) {
             total.stopped = true;
         }
         m_finished = true;
         if (!total.stopped)
-            QMetaObject::invokeMethod(this, [this, total] { ShowTotal(total); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this, total] { ShowTotal(total, true); }, Qt::QueuedConnection);
     });
 }
 
@@ -235,19 +210,25 @@ void PropertiesDialog::StopWorker()
         m_worker.join();
 }
 
-void PropertiesDialog::ShowTotal(const FolderTotal& total)
+void PropertiesDialog::ShowTotal(const FolderTotal& total, bool final)
 {
+    // a figure so far that arrives after the final one changes nothing
+    if (m_totalShown)
+        return;
+    m_totalShown = final;
+    const QString more = final ? QString() : QStringLiteral("...");
     if (m_size)
-        m_size->setText(BytesText(total.bytes));
+        m_size->setText(BytesText(total.bytes) + more);
     if (m_contents) {
         // one folder's contents leave out the folder itself
         const std::uint64_t folders = total.folders - (m_paths.size() == 1 && total.folders > 0 ? 1 : 0);
         QString text = CountText(total.files, "file") + QStringLiteral(", ") + CountText(folders, "folder");
         if (total.unreadable)
             text += tr(" (%1 folders could not be read)").arg(total.unreadable);
-        m_contents->setText(text);
+        m_contents->setText(text + more);
     }
-    Q_EMIT SizeComputed();
+    if (final)
+        Q_EMIT SizeComputed();
 }
 
 bool PropertiesDialog::ApplyPermissions()
@@ -261,11 +242,10 @@ bool PropertiesDialog::ApplyPermissions()
     if (mode == (m_mode & 07777))
         return true;
     const std::string& path = m_paths.front();
-    if (::chmod(path.c_str(), mode) != 0) {
-        const int error = errno;
+    if (const SysStatus changed = ChangeMode(path, mode); !changed) {
         m_prompts.Message(this,
                           tr("Cannot change the permissions of %1: %2")
-                              .arg(Display(path), QString::fromLocal8Bit(std::strerror(error))),
+                              .arg(Display(path), QString::fromLocal8Bit(std::strerror(changed.Error()))),
                           Prompts::Icon::Critical);
         return false;
     }

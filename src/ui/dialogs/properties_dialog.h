@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialogs/folder_size.h"
+#include "shell/folder_walker.h"
 
 #include <QDialog>
 
@@ -28,14 +28,17 @@ class Prompts;
 //
 // A folder's total (and the total of several items) is computed by a worker thread
 // that the dialog stops and joins when it closes or is destroyed, so it may close
-// while the walk runs. The labels carry object names ("name", "type", "location",
+// while the walk runs. While it runs, the figures so far show with a trailing "...",
+// a few times a second. The labels carry object names ("name", "type", "location",
 // "size", "contents", "modified", "created", "accessed", "owner", "group") and the
 // boxes "ownerRead" ... "othersExecute".
 class PropertiesDialog : public QDialog {
     Q_OBJECT
 public:
-    // The walk the worker runs; tests pass one they control.
-    using Sizer = std::function<FolderTotal(const std::vector<std::string>&, const std::atomic<bool>&)>;
+    // The walk the worker runs, handing it the total so far as it goes (SumItems);
+    // tests pass one they control.
+    using Progress = std::function<void(const FolderTotal&)>;
+    using Sizer = std::function<FolderTotal(const std::vector<std::string>&, const std::atomic<bool>&, const Progress&)>;
 
     // paths must not be empty. The prompts must outlive the dialog.
     PropertiesDialog(std::vector<std::string> paths, Prompts& prompts, QWidget* parent = nullptr,
@@ -60,7 +63,7 @@ private:
     void BuildSeveral(QFormLayout& form);
     void StartWorker();
     void StopWorker();
-    void ShowTotal(const FolderTotal& total);
+    void ShowTotal(const FolderTotal& total, bool final);
     bool ApplyPermissions();
     QLabel* AddRow(QFormLayout& form, const QString& label, const QString& objectName, const QString& text);
 
@@ -70,10 +73,11 @@ private:
     QLabel* m_size = nullptr;
     QLabel* m_contents = nullptr;
     std::array<QCheckBox*, 9> m_permissionBoxes{}; // owner rwx, group rwx, others rwx
-    unsigned m_mode = 0;                           // st_mode when the dialog opened
+    unsigned m_mode = 0;                           // permission bits (07777) when the dialog opened
     bool m_permissionsEditable = false;
     std::atomic<bool> m_stop = false;
     std::atomic<bool> m_finished = false;
+    bool m_totalShown = false; // the final total is in the labels
     std::thread m_worker;
 };
 

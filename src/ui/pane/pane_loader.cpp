@@ -3,6 +3,7 @@
 
 #include "base/general_settings.h"
 #include "base/sort_param.h"
+#include "shell/item_info.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "shell/shell_namespace.h"
@@ -29,10 +30,7 @@ namespace {
 // may not be looked into is still there.
 bool FolderGone(const std::string& path)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return !S_ISDIR(st.st_mode);
-    return errno == ENOENT || errno == ENOTDIR;
+    return IsFolderGone(path);
 }
 
 } // namespace

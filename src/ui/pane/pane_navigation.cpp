@@ -7,14 +7,13 @@
 #include "base/settings_store.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
+#include "shell/working_directory.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/byte_text.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
 
 #include <cctype>
-#include <cerrno>
-#include <unistd.h>
 
 namespace bivora {
 
@@ -27,18 +26,6 @@ std::string Trimmed(const std::string& text)
         return {};
     const auto last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
-}
-
-std::string CurrentDirectory()
-{
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
 }
 
 // The mount path of the drive a folder lies on (the key of the per-drive folders),
@@ -72,7 +59,7 @@ void PaneView::InitialUpdate()
     if (start.empty())
         start = m_startFolder;
     if (start.empty())
-        start = CurrentDirectory();
+        start = CurrentDirectory().ValueOr({});
     if (start.empty() || !GoToTyped(start))
         GoToDesktop();
 }
@@ -103,7 +90,10 @@ bool PaneView::GoToTyped(const std::string& text)
             path = PathJoin(known ? remembered->second : drive->mountPath, rest);
         }
     } else if (path.front() != '/' && path.front() != '~' && !path.starts_with("::")) {
-        path = PathJoin(CurrentDirectory(), path);
+        const auto current = CurrentDirectory();
+        if (!current)
+            return false;
+        path = PathJoin(*current, path);
     }
     std::optional<ItemIdList> id = m_ctx.ns.ParsePath(path);
     if (!id)
@@ -147,7 +137,7 @@ void PaneView::UpdatePaneState(const std::optional<std::string>& focusName)
 
 void PaneView::SetPaneDirectory(const std::string& path, bool makeCurrent)
 {
-    if (makeCurrent && ::chdir(path.c_str()) != 0)
+    if (makeCurrent && !ChangeCurrentDirectory(path))
         return;
     const std::string drive = m_folder ? DriveKey(m_folder->Id()) : std::string();
     if (!drive.empty())

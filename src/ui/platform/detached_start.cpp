@@ -44,43 +44,6 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-namespace {
-
-// A word the shell reads back as exactly these bytes. Every byte becomes an octal escape
-// of printf; the trailing "x" keeps trailing newlines from being eaten by the command
-// substitution and is cut off again.
-std::string PrintfWord(const std::string& bytes, const char* variable)
-{
-    std::string text = variable;
-    text += "=$(printf '";
-    for (unsigned char c : bytes) {
-        char escape[5] = {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7)), 0};
-        text += escape;
-    }
-    text += "x'); ";
-    return text;
-}
-
-} // namespace
-
-std::string ByteExactStartScript(const std::string& program, const std::vector<std::string>& arguments,
-                                 const std::string& workingDirectory)
-{
-    std::string script;
-    if (!workingDirectory.empty()) {
-        script += PrintfWord(workingDirectory, "d");
-        script += "cd -- \"${d%x}\" || exit 127; ";
-    }
-    script += PrintfWord(program, "a");
-    script += "set -- \"${a%x}\"; ";
-    for (const std::string& argument : arguments) {
-        script += PrintfWord(argument, "a");
-        script += "set -- \"$@\" \"${a%x}\"; ";
-    }
-    script += "exec \"$@\"";
-    return script;
-}
-
 bool StartDetachedBytes(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments,
                         const std::string& workingDirectory)
 {
@@ -94,11 +57,7 @@ bool StartDetachedBytes(Launcher& launcher, const std::string& program, const st
             list << QString::fromStdString(argument);
         return launcher.StartDetached(QString::fromStdString(program), list, QString::fromStdString(workingDirectory));
     }
-    const std::string script = ByteExactStartScript(program, arguments, workingDirectory);
-    return launcher.StartDetached(QStringLiteral("/bin/sh"),
-                                  {QStringLiteral("-c"), QString::fromLatin1(script.data(), qsizetype(script.size())),
-                                   QStringLiteral("sh")},
-                                  QString());
+    return launcher.StartExact(program, arguments, workingDirectory).Ok();
 }
 
 } // namespace bivora

@@ -1,8 +1,8 @@
 #include "ui/platform/execute_item.h"
 
-#include "ui/platform/detached_start.h"
-
 #include "base/path_text.h"
+#include "shell/item_info.h"
+#include "ui/platform/detached_start.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -11,35 +11,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace bivora {
 
 namespace {
-
-// Reads up to size bytes from the start of the file; fewer when it is shorter.
-std::string FirstBytes(const std::string& path, size_t size)
-{
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return bytes;
-    bytes.resize(size);
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
-}
 
 // The folder a program starts in: the item's own, or the current one for a bare name.
 std::string StartFolder(const std::string& path)
@@ -55,26 +30,16 @@ QString DisplayName(const std::string& path)
 
 } // namespace
 
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0111) == 0)
-        return false;
-    if (::access(path.c_str(), X_OK) != 0)
-        return false;
-    const std::string head = FirstBytes(path, 4);
-    return head == "\x7f" "ELF" || head.starts_with("#!");
-}
-
 ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const int error = errno;
+    const auto info = ReadItemInfo(path);
+    if (!info || info->targetMissing) {
+        // a link whose target is gone cannot be opened either: say why, as for a missing item
+        const int error = info ? ENOENT : info.Error();
         return {ExecuteResult::Kind::Failed,
                 QStringLiteral("Cannot open %1: %2").arg(DisplayName(path), QString::fromLocal8Bit(std::strerror(error)))};
     }
-    if (S_ISDIR(st.st_mode))
+    if (info->isDirectory)
         return {ExecuteResult::Kind::Browse, {}};
 
     if (IsExecutableFile(path)) {
@@ -83,13 +48,16 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
         return {ExecuteResult::Kind::Failed, QStringLiteral("Cannot start %1").arg(DisplayName(path))};
     }
 
-    bool opened = false;
-    if (IsValidUtf8(path))
-        opened = launcher.OpenWithDefault(QString::fromStdString(path));
-    else
+    if (!IsValidUtf8(path)) {
         // a URL built from a QString would carry the wrong bytes; the opener gets the name as it is
-        opened = StartDetachedBytes(launcher, "xdg-open", {path}, StartFolder(path));
-    if (opened)
+        const SysStatus started = launcher.StartExact("xdg-open", {path}, StartFolder(path));
+        if (started)
+            return {ExecuteResult::Kind::Opened, {}};
+        return {ExecuteResult::Kind::Failed,
+                QStringLiteral("Cannot open %1: xdg-open cannot be started: %2")
+                    .arg(DisplayName(path), QString::fromLocal8Bit(std::strerror(started.Error())))};
+    }
+    if (launcher.OpenWithDefault(QString::fromStdString(path)))
         return {ExecuteResult::Kind::Opened, {}};
     return {ExecuteResult::Kind::Failed,
             QStringLiteral("No application is associated with %1, or it cannot be started").arg(DisplayName(path))};
@@ -123,6 +91,17 @@ bool GuiThreadLauncher::StartDetached(const QString& program, const QStringList&
                                       const QString& workingDirectory)
 {
     return OnGuiThread([&] { return m_inner.StartDetached(program, arguments, workingDirectory); });
+}
+
+SysStatus GuiThreadLauncher::StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                                        const std::string& workingDirectory)
+{
+    SysStatus status = SysStatus::Failure(ECANCELED);
+    OnGuiThread([&] {
+        status = m_inner.StartExact(program, arguments, workingDirectory);
+        return status.Ok();
+    });
+    return status;
 }
 
 } // namespace bivora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/executable.h"
 #include "ui/commands/services.h"
 
 #include <QPointer>
@@ -25,14 +26,11 @@ struct ExecuteResult {
     bool Succeeded() const { return kind != Kind::Failed; }
 };
 
-// True for a regular file (links followed) that this user may execute and whose
-// first bytes are an ELF header or "#!". An x bit alone is not enough: a text file
-// copied from a stick with every bit set opens in its application instead.
-bool IsExecutableFile(const std::string& path);
-
 // Executes an item with its default verb: a folder is reported as Browse; an
-// executable file is started detached with its folder as working directory; any
-// other file goes to the desktop's default application.
+// executable file (IsExecutableFile) is started detached with its folder as working
+// directory; any other file goes to the desktop's default application. A name that
+// is not UTF-8 is handed to xdg-open as its exact bytes, and a missing opener is a
+// failure, not a success.
 //
 // Reads the file's first bytes, so it may run on a worker thread: the pane calls it
 // from a std::thread so that a slow disk never stalls the window. The launcher must
@@ -54,6 +52,8 @@ public:
     bool OpenWithDefault(const QString& path) override;
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingDirectory) override;
+    SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory) override;
 
 private:
     template <typename Call>

@@ -28,7 +28,7 @@ const QString& GenericType()
     return name;
 }
 
-// Worker side: the MIME type of what ReadFileHead found.
+// Worker side: the MIME type of what SniffFileHead found.
 QString ContentType(const QMimeDatabase& mime, const FileHead& head)
 {
     switch (head.kind) {
@@ -150,7 +150,7 @@ void IconCache::StartContentReads()
         for (const std::string& path : paths) {
             if (stop.load())
                 return;
-            found.emplace_back(path, ContentType(mime, ReadFileHead(path, kHeadBytes)));
+            found.emplace_back(path, ContentType(mime, SniffFileHead(path, kHeadBytes)));
             if (std::chrono::steady_clock::now() - reported >= kReportEvery)
                 report();
         }

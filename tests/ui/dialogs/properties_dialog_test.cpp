@@ -1,6 +1,5 @@
 #include "../../shell/temp_tree.h"
 #include "../platform/qt_printers.h"
-#include "ui/dialogs/folder_size.h"
 #include "ui/dialogs/properties_dialog.h"
 #include "ui/commands/services.h"
 
@@ -8,6 +7,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMimeDatabase>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -129,18 +129,10 @@ TEST_F(PropertiesDialogTest, FolderTotalArrivesFromTheWorker)
     ASSERT_EQ(::symlink("/nonexistent/target", (m_dir.Path() + "/top/a/link").c_str()), 0);
     const std::string top = m_dir.Path() + "/top";
 
-    std::atomic<bool> stop = false;
-    const FolderTotal total = SumItems({top}, stop);
-    EXPECT_EQ(total.files, 4u);
-    EXPECT_EQ(total.folders, 3u);
-    EXPECT_EQ(total.bytes, 1234u + std::string("/nonexistent/target").size());
-    EXPECT_FALSE(total.stopped);
-    stop = true;
-    EXPECT_TRUE(SumItems({top}, stop).stopped);
-
     PropertiesDialog dialog({top}, m_prompts);
+    QSignalSpy computed(&dialog, &PropertiesDialog::SizeComputed);
     EXPECT_EQ(Text(dialog, "type"), QMimeDatabase().mimeTypeForName("inode/directory").comment());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") != "Computing..."; }, 5000));
+    ASSERT_TRUE(computed.wait(10000));
     EXPECT_EQ(Text(dialog, "size"), "1,253 bytes");
     EXPECT_EQ(Text(dialog, "contents"), "4 files, 2 folders");
 }
@@ -151,9 +143,10 @@ TEST_F(PropertiesDialogTest, SeveralItemsShowCountAndTotal)
     const std::string a = m_dir.MakeFile("a", std::string(1500, 'x'));
     const std::string b = m_dir.MakeFile("sub/b", std::string(500, 'x'));
     PropertiesDialog dialog({a, m_dir.Path() + "/sub"}, m_prompts);
+    QSignalSpy computed(&dialog, &PropertiesDialog::SizeComputed);
     EXPECT_EQ(Text(dialog, "name"), "2 items");
     EXPECT_EQ(Text(dialog, "location"), QString::fromStdString(m_dir.Path()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") != "Computing..."; }, 5000));
+    ASSERT_TRUE(computed.wait(10000));
     EXPECT_EQ(Text(dialog, "size"), "2,000 bytes");
     EXPECT_EQ(Text(dialog, "contents"), "2 files, 1 folder");
     EXPECT_EQ(dialog.findChild<QCheckBox*>(), nullptr) << "permissions are edited one item at a time";
@@ -165,11 +158,18 @@ TEST_F(PropertiesDialogTest, ClosingEarlyStopsAndJoinsTheWorker)
     std::atomic<bool> started = false;
     std::atomic<bool> sawStop = false;
     std::atomic<bool> returned = false;
-    const auto slowWalk = [&](const std::vector<std::string>&, const std::atomic<bool>& stop) {
+    const auto slowWalk = [&](const std::vector<std::string>&, const std::atomic<bool>& stop,
+                              const PropertiesDialog::Progress& progress) {
         started = true;
+        FolderTotal soFar;
+        soFar.bytes = 1000;
+        soFar.files = 3;
+        soFar.folders = 2;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!stop && std::chrono::steady_clock::now() < deadline)
+        while (!stop && std::chrono::steady_clock::now() < deadline) {
+            progress(soFar); // the dialog shows this a few times a second at most
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         sawStop = stop.load();
         FolderTotal total;
         total.stopped = stop.load();
@@ -182,10 +182,13 @@ TEST_F(PropertiesDialogTest, ClosingEarlyStopsAndJoinsTheWorker)
         dialog.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
         EXPECT_TRUE(dialog.IsComputing());
+        // the figures so far, marked as not yet the total
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") == "1,000 bytes..."; }, 10000))
+            << Text(dialog, "size").toStdString();
+        EXPECT_EQ(Text(dialog, "contents"), "3 files, 1 folder...");
         dialog.reject();
         EXPECT_TRUE(returned) << "the worker has been joined when the dialog closes";
         EXPECT_TRUE(sawStop);
-        EXPECT_EQ(Text(dialog, "size"), "Computing...");
     }
 
     // destroyed without closing: the destructor stops it the same way

@@ -3,15 +3,20 @@
 #include "thread_recording_launcher.h"
 #include "ui/platform/detached_start.h"
 #include "ui/platform/execute_item.h"
+#include "ui/platform/qt_launcher.h"
 
 #include <QCoreApplication>
 #include <QObject>
-#include <QProcess>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -31,29 +36,6 @@ protected:
     test::TempTree m_dir;
     ThreadRecordingLauncher m_launcher;
 };
-
-TEST_F(ExecuteItemTest, ExecutableNeedsTheXBitAndAnElfHeaderOrAScriptLine)
-{
-    struct Case {
-        const char* name;
-        std::string content;
-        mode_t mode;
-        bool executable;
-    };
-    const Case cases[] = {
-        {"elf", std::string("\x7f" "ELF\x02\x01\x01", 7), 0755, true},
-        {"script.sh", "#!/bin/sh\necho hi\n", 0700, true},
-        {"x-bit-text", "just text\n", 0755, false},
-        {"elf-no-x", std::string("\x7f" "ELF\x02\x01\x01", 7), 0644, false},
-        {"script-no-x", "#!/bin/sh\n", 0644, false},
-        {"short", "#", 0755, false},
-        {"empty", "", 0755, false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsExecutableFile(Make(c.name, c.content, c.mode)), c.executable) << c.name;
-    EXPECT_FALSE(IsExecutableFile(Dir())) << "a folder is never an executable file";
-    EXPECT_FALSE(IsExecutableFile(Dir() + "/missing"));
-}
 
 TEST_F(ExecuteItemTest, FolderIsBrowsedWithoutStartingAnything)
 {
@@ -92,17 +74,66 @@ TEST_F(ExecuteItemTest, OtherFilesGoToTheDefaultApplicationAndItsFailureIsReport
     EXPECT_EQ(ExecuteItem(Dir() + "/vanished", m_launcher).kind, ExecuteResult::Kind::Failed);
 }
 
-// A name that is not UTF-8 would reach the opener mangled through a QString.
+// A name that is not UTF-8 would reach the opener mangled through a QString: it goes
+// as bytes, and a failure to start the opener is a failure, not "opened".
 TEST_F(ExecuteItemTest, NameThatIsNotUtf8ReachesTheOpenerWithItsBytes)
 {
     const std::string name = "caf\xe9 \"q\" 'x'\n.txt";
     const std::string path = Make(name, "text", 0644);
     EXPECT_EQ(ExecuteItem(path, m_launcher).kind, ExecuteResult::Kind::Opened);
     EXPECT_TRUE(m_launcher.opened.isEmpty());
-    ASSERT_EQ(m_launcher.starts.size(), 1u);
-    EXPECT_EQ(m_launcher.starts[0].program, QStringLiteral("/bin/sh"));
-    const std::string script = m_launcher.starts[0].arguments.value(1).toStdString();
-    EXPECT_EQ(script, ByteExactStartScript("xdg-open", {path}, Dir()));
+    EXPECT_TRUE(m_launcher.starts.empty());
+    ASSERT_EQ(m_launcher.exactStarts.size(), 1u);
+    EXPECT_EQ(m_launcher.exactStarts[0].program, "xdg-open");
+    EXPECT_EQ(m_launcher.exactStarts[0].arguments, std::vector<std::string>{path});
+    EXPECT_EQ(m_launcher.exactStarts[0].workingDirectory, Dir());
+
+    m_launcher.startResult = false;
+    const ExecuteResult failed = ExecuteItem(path, m_launcher);
+    EXPECT_EQ(failed.kind, ExecuteResult::Kind::Failed);
+    EXPECT_TRUE(failed.message.contains(QStringLiteral("xdg-open"))) << failed.message.toStdString();
+}
+
+// With the real launcher: the opener is a program on PATH, started without a shell.
+class RealOpenerTest : public ExecuteItemTest {
+protected:
+    void SetUp() override
+    {
+        const char* path = std::getenv("PATH");
+        m_savedPath = path ? path : "";
+        m_bin = m_dir.MakeDir("bin");
+        ::setenv("PATH", m_bin.c_str(), 1);
+    }
+    void TearDown() override { ::setenv("PATH", m_savedPath.c_str(), 1); }
+
+    std::string m_savedPath;
+    std::string m_bin;
+    QtLauncher m_real;
+};
+
+TEST_F(RealOpenerTest, MissingOpenerIsReportedAsFailure)
+{
+    const std::string path = Make("caf\xe9.txt", "text", 0644);
+    const ExecuteResult result = ExecuteItem(path, m_real);
+    EXPECT_EQ(result.kind, ExecuteResult::Kind::Failed);
+    EXPECT_TRUE(result.message.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << result.message.toStdString();
+}
+
+TEST_F(RealOpenerTest, OpenerGetsTheNameByteExactInTheFilesFolder)
+{
+    // an opener that writes down its argument and its working folder
+    m_dir.MakeFile("bin/xdg-open", "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s' \"$1\" > \"$0.arg\"\npwd -P > \"$0.cwd.tmp\"\nmv \"$0.cwd.tmp\" \"$0.cwd\"\n", 0755);
+    const std::string folder = m_dir.MakeDir("d\xff\xfe r");
+    const std::string path = m_dir.MakeFile("d\xff\xfe r/caf\xe9 $x `y` \"q\".txt", "text", 0644);
+    ASSERT_EQ(ExecuteItem(path, m_real).kind, ExecuteResult::Kind::Opened);
+
+    struct stat st {};
+    const std::string done = m_bin + "/xdg-open.cwd";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ::stat(done.c_str(), &st) == 0; }, 20000)) << "the opener never ran";
+    std::ifstream argument(m_bin + "/xdg-open.arg", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(argument), {}), path);
+    std::ifstream cwd(done, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(cwd), {}), folder + "\n");
 }
 
 TEST(DetachedStartTest, Utf8Validity)
@@ -116,21 +147,18 @@ TEST(DetachedStartTest, Utf8Validity)
     EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80")); // past U+10FFFF
 }
 
-// The script really rebuilds every byte: run it with a program that leaves a trace.
-TEST(DetachedStartTest, ScriptHandsTheExactBytesToTheProgram)
+TEST(DetachedStartTest, OtherBytesGoToTheExactStart)
 {
-    test::TempTree dir;
-    const std::string folder = dir.MakeDir("w\xff rk");
     const std::string odd = "a\xff\xfe b'\"$x`\\%d\n";
     ThreadRecordingLauncher launcher;
-    ASSERT_TRUE(StartDetachedBytes(launcher, "touch", {odd, "plain"}, folder));
-    ASSERT_EQ(launcher.starts.size(), 1u);
-    const auto& start = launcher.starts[0];
-    ASSERT_EQ(start.program, QStringLiteral("/bin/sh"));
-    EXPECT_EQ(QProcess::execute(start.program, start.arguments), 0);
-    struct stat st {};
-    EXPECT_EQ(::stat((folder + "/" + odd).c_str(), &st), 0) << "file with the exact name in the working folder";
-    EXPECT_EQ(::stat((folder + "/plain").c_str(), &st), 0);
+    ASSERT_TRUE(StartDetachedBytes(launcher, "touch", {odd, "plain"}, "/w\xffrk"));
+    EXPECT_TRUE(launcher.starts.empty());
+    ASSERT_EQ(launcher.exactStarts.size(), 1u);
+    EXPECT_EQ(launcher.exactStarts[0].program, "touch");
+    EXPECT_EQ(launcher.exactStarts[0].arguments, (std::vector<std::string>{odd, "plain"}));
+    EXPECT_EQ(launcher.exactStarts[0].workingDirectory, "/w\xffrk");
+    launcher.startResult = false;
+    EXPECT_FALSE(StartDetachedBytes(launcher, "touch", {odd}, "/"));
 }
 
 TEST(DetachedStartTest, Utf8NamesGoStraightToTheLauncher)

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <cerrno>
+#include <string>
 #include <vector>
 
 namespace bivora::test {
@@ -29,8 +31,20 @@ public:
         starts.push_back({program, arguments, workingDirectory});
         return startResult;
     }
+    SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory) override
+    {
+        exactStarts.push_back({program, arguments, workingDirectory});
+        return startResult ? SysStatus(Done{}) : SysStatus::Failure(ENOENT);
+    }
+    struct ExactStart {
+        std::string program;
+        std::vector<std::string> arguments;
+        std::string workingDirectory;
+    };
     QStringList opened;
     std::vector<Start> starts;
+    std::vector<ExactStart> exactStarts; // starts with names that are not UTF-8
     QThread* openThread = nullptr;
     bool openResult = true;
     bool startResult = true;
