@@ -3,18 +3,19 @@
 #include "shell/small_file.h"
 
 #include "temp_tree.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <sys/stat.h>
 #include <thread>
 
 namespace bivora {
 namespace {
 
+using test::AppearsSoon;
 using test::TempTree;
 using Words = std::vector<std::string>;
 
@@ -30,19 +31,6 @@ std::string WhenFinished(const std::string& path)
             return content ? *content : std::string();
         std::this_thread::yield();
     }
-}
-
-// True once the path exists, false after a generous time.
-bool Appears(const std::string& path)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    struct stat st {};
-    while (::lstat(path.c_str(), &st) != 0) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
 }
 
 TEST(CommandStart, ChoosesTheTerminalAndItsFlag)
@@ -131,8 +119,8 @@ TEST(CommandStart, ProgramCommandStartsWithItsArgumentsOrFails)
     const CommandEnvironment env{tree.MakeDir("bin"), ""};
 
     ASSERT_TRUE(StartTypedCommand(*TypedCommandOf(">touch $L/made here"), context, env));
-    EXPECT_TRUE(Appears(left + "/made"));
-    EXPECT_TRUE(Appears(pane + "/here")) << "relative names land in the pane's folder";
+    EXPECT_TRUE(AppearsSoon(left + "/made"));
+    EXPECT_TRUE(AppearsSoon(pane + "/here")) << "relative names land in the pane's folder";
 
     EXPECT_EQ(StartTypedCommand(*TypedCommandOf("> touch 'open"), context, env).Error(), EINVAL);
     EXPECT_EQ(StartTypedCommand(*TypedCommandOf(">"), context, env).Error(), EINVAL);
