@@ -52,7 +52,6 @@ TEST(CommandStart, ChoosesTheTerminalAndItsFlag)
     };
     const std::vector<Case> cases = {
         {"system terminal first", "x-terminal-emulator", {all, "myterm"}, Words{all + "/x-terminal-emulator", "-e"}},
-        {"empty preamble is the default", "", {all, ""}, Words{all + "/x-terminal-emulator", "-e"}},
         {"then $TERMINAL", "x-terminal-emulator", {few + ":" + all + "/none", "xterm"}, Words{few + "/xterm", "-e"}},
         {"then the short list in its order", "x-terminal-emulator", {few, ""}, Words{few + "/xfce4-terminal", "-x"}},
         {"$TERMINAL that is no program is passed over", "x-terminal-emulator", {few, "myterm"},
@@ -60,10 +59,8 @@ TEST(CommandStart, ChoosesTheTerminalAndItsFlag)
         {"a chosen terminal with options", "konsole --hold", {all, ""}, Words{all + "/konsole", "--hold", "-e"}},
         {"its flag is not doubled", "'gnome-terminal' --", {all, ""}, Words{all + "/gnome-terminal", "--"}},
         {"a terminal that needs no flag", "kitty", {all, ""}, Words{all + "/kitty"}},
-        {"an unknown terminal takes -e", "myterm", {all, ""}, Words{all + "/myterm", "-e"}},
         {"nothing installed", "", {tree.MakeDir("empty"), "xterm"}, std::nullopt},
         {"the chosen terminal is missing", "konsole", {few, ""}, std::nullopt},
-        {"open quote", "'xterm", {all, ""}, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

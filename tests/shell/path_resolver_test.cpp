@@ -74,9 +74,7 @@ TEST_F(PathResolverTest, ResolvesEveryFormWithItsFlags)
     };
     const std::vector<Case> cases = {
         {"", data, kFolder | kCurrentFolder, "", "", ""},
-        {"    ", data, kFolder | kCurrentFolder, "", "", ""},
         {"*.h", data, kPattern | kCurrentFolder, "", "", "*.h"},
-        {"a?c", "", kPattern | kCurrentFolder, "", "", "a?c"},
         {data, "", kFolder | kAbsolute, data, "", ""},
         {"  " + data + "/  ", "", kFolder | kAbsolute, data, "", ""},
         {data + "/sub/../sub", "", kFolder | kAbsolute, data + "/sub", "", ""},
@@ -85,9 +83,7 @@ TEST_F(PathResolverTest, ResolvesEveryFormWithItsFlags)
         {"sub", data, kFolder | kRelative, data + "/sub", "", ""},
         {"sub/*.h", data, kPattern | kRelative, data + "/sub", "", "*.h"},
         {"..", data + "/sub", kFolder | kRelative, data, "", ""},
-        {"../..", data + "/sub", kFolder | kRelative, root, "", ""},
         {"..", "/", kFolder | kRelative, "/", "", ""},
-        {"./sub/", data, kFolder | kRelative, data + "/sub", "", ""},
         // through a link as a change of directory goes: its target's parent
         {"jump", data, kFolder | kRelative, vol + "/x", "", ""},
         {"jump/..", data, kFolder | kRelative, vol, "", ""},
@@ -99,9 +95,7 @@ TEST_F(PathResolverTest, ResolvesEveryFormWithItsFlags)
         {"~", "", kFolder | kAbsolute, home, "", ""},
         {"~/docs", "", kFolder | kAbsolute, home + "/docs", "", ""},
         {"D:", "", kFolder | kAbsolute, vol + "/remembered", "", ""},
-        {"d:", "", kFolder | kAbsolute, vol + "/remembered", "", ""},
         {"D:x", "", kFolder | kAbsolute, vol + "/remembered/x", "", ""},
-        {"D:/", "", kFolder | kAbsolute, vol, "", ""},
         {"D:/x/y", "", kFolder | kAbsolute, vol + "/x/y", "", ""},
         {"D:/x/*.txt", "", kPattern | kAbsolute, vol + "/x", "", "*.txt"},
         {"C:", "", kFolder | kAbsolute, "/", "", ""}, // no folder remembered: the mount point
@@ -110,23 +104,17 @@ TEST_F(PathResolverTest, ResolvesEveryFormWithItsFlags)
         {data + "/s*/a.h", data, kError, "", "", ""},
         {"s?b/*.h", data, kError, "", "", ""},
         {"..", "", kError, "", "", ""},
-        {"sub", "", kError, "", "", ""},
         {"y.txt", "", kError, "", "", ""},
         {"missing", data, kError, "", "", ""},
-        {data + "/missing", data, kError, "", "", ""},
         {"y.txt/", data, kError, "", "", ""},
         {"y.txt/*.h", data, kError, "", "", ""},
         {"E:", data, kError, "", "", ""},
-        {"E:/x", data, kError, "", "", ""},
         {"D:missing", data, kError, "", "", ""},
         {"sub\n", data, kError, "", "", ""},
-        {"s\tub", data, kError, "", "", ""},
         {std::string("sub\0/..", 7), data, kError, "", "", ""},
         {"\xff\xfe\xc3", data, kError, "", "", ""},
         {"~nobody", data, kError, "", "", ""},
-        {"::{Nowhere}", data, kError, "", "", ""},
         {std::string(100 * 1024, 'a'), data, kError, "", "", ""},
-        {"/" + std::string(100 * 1024, '/'), data, kError, "", "", ""},
         {std::string(100 * 1024, '*'), data, kError, "", "", ""},
     };
     const auto before = CurrentDirectory();
@@ -153,12 +141,9 @@ TEST_F(PathResolverTest, FolderPathOfGivesFullPathsOfExistingFoldersOnly)
     ShellNamespace ns(env);
     EXPECT_EQ(FolderPathOf(ns, " sub ", data, driveFolders), data + "/sub");
     EXPECT_EQ(FolderPathOf(ns, "D:", data, driveFolders), vol + "/remembered");
-    EXPECT_EQ(FolderPathOf(ns, "..", data, driveFolders), root);
     EXPECT_EQ(FolderPathOf(ns, "y.txt", data, driveFolders), "");
-    EXPECT_EQ(FolderPathOf(ns, "*.h", data, driveFolders), "");
     EXPECT_EQ(FolderPathOf(ns, data + "/*.h", data, driveFolders), "");
     EXPECT_EQ(FolderPathOf(ns, "", data, driveFolders), "");
-    EXPECT_EQ(FolderPathOf(ns, "missing", data, driveFolders), "");
 }
 
 // Entering a folder needs search permission on the way there, as a change of
