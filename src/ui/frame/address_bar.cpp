@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <array>
@@ -83,7 +84,8 @@ AddressCombo::AddressCombo(QWidget* parent)
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(8);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setToolTip(QStringLiteral("Specify a new folder, visual file filter, or Run some program"));
+    setToolTip(QStringLiteral("Folder history"));
+    setStatusTip(QStringLiteral("Specify a new folder, visual file filter, or Run some program"));
     // a long pasted line arrives whole, for the pane to judge, rather than cut short
     // at the field's usual 32767 characters into something it might accept
     lineEdit()->setMaxLength(kMaxTextLength);
@@ -276,6 +278,7 @@ AddressBar::AddressBar(AddressBarServices services, CommandActions& actions, QWi
         addAction(action);
     }
 
+    ApplyFlat(false);
     connect(this, &QToolBar::orientationChanged, this, &AddressBar::UpdateComboWidth);
     connect(this, &QToolBar::topLevelChanged, this, &AddressBar::UpdateComboWidth);
     UpdateComboWidth();
@@ -306,6 +309,13 @@ void AddressBar::UpdateComboWidth()
     } else {
         m_combo->setFixedWidth(m_comboWidth);
     }
+}
+
+void AddressBar::ApplyFlat(bool flat)
+{
+    setMovable(flat);
+    for (QToolButton* button : findChildren<QToolButton*>())
+        button->setAutoRaise(flat);
 }
 
 void AddressBar::LoadFolderHistory()

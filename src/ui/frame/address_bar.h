@@ -95,6 +95,8 @@ public:
     void SetTarget(AddressTarget* target);
     AddressCombo& Combo() const { return *m_combo; }
     int ComboWidth() const { return m_comboWidth; }
+    // Flat: a gripper to move the bar and buttons that rise under the mouse.
+    void ApplyFlat(bool flat);
 
     // The folder history: filled at start, stored at close (in list order).
     void LoadFolderHistory();

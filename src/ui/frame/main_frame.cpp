@@ -219,6 +219,7 @@ void MainFrame::ShowBarIfHidden(int barId)
 void MainFrame::ApplyFlatToolbars(bool flat)
 {
     m_toolBar->ApplyFlat(flat);
+    m_addressBar->ApplyFlat(flat);
 }
 
 void MainFrame::SuspendAccelerators(bool suspend)

@@ -347,6 +347,10 @@ TEST_F(AddressBarTest, TheBoxStretchesAcrossItsRowAndKeepsItsWidthAtASide)
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar.Combo().width() < wide - 600; }, 5000));
     EXPECT_GE(bar.Combo().width(), AddressBar::kMinComboWidth);
 
+    // flat bars get their gripper, so the bar can be moved to a side
+    EXPECT_FALSE(bar.isMovable());
+    frame->ApplyFlatToolbars(true);
+    EXPECT_TRUE(bar.isMovable());
     frame->addToolBar(Qt::LeftToolBarArea, &bar);
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar.Combo().width() == 333; }, 5000));
     frame->addToolBar(Qt::TopToolBarArea, &bar);
