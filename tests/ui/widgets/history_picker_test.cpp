@@ -2,8 +2,6 @@
 
 #include "base/history_list.h"
 
-#include "../test_services.h"
-
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -59,29 +57,6 @@ TEST(FillComboTest, AppendsUpToTheLimitAndSetsTheText)
     FillCombo(HistoryList(), 5, combo);
     EXPECT_EQ(combo.count(), 0);
     EXPECT_EQ(combo.currentText(), "");
-}
-
-TEST(HistoryPickerTest, OkMovesTheTextToTheFrontAndCancelChangesNothing)
-{
-    test::ScriptedPrompts prompts;
-    HistoryList history = Holding({"first", "second", "third"});
-
-    prompts.AnswerDialog([](QDialog& dialog) {
-        auto& picker = static_cast<HistoryPicker&>(dialog);
-        EXPECT_EQ(picker.windowTitle(), "Shell/DOS command history");
-        EXPECT_EQ(picker.Combo()->currentText(), "first");
-        picker.Combo()->setCurrentIndex(2);
-        return int(QDialog::Accepted);
-    });
-    EXPECT_EQ(PickFromHistory(prompts, nullptr, "Shell/DOS command history", history, 15), "third");
-    EXPECT_EQ(history.Entries(), (std::vector<std::string>{"third", "first", "second"}));
-
-    prompts.AnswerDialog([](QDialog& dialog) {
-        static_cast<HistoryPicker&>(dialog).Combo()->setEditText("new one");
-        return int(QDialog::Rejected);
-    });
-    EXPECT_EQ(PickFromHistory(prompts, nullptr, "t", history, 15), std::nullopt);
-    EXPECT_EQ(history.Entries(), (std::vector<std::string>{"third", "first", "second"}));
 }
 
 TEST(HistoryPickerTest, TextIsAtMost128CharactersAndKeepsItsBytes)
