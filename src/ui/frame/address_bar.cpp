@@ -211,6 +211,8 @@ bool AddressCombo::OnKey(QKeyEvent& event)
             return true;
         }
         hidePopup();
+        // the key is let go before the posted command runs: remember Alt for it
+        m_enterWithAlt = alt;
         QMetaObject::invokeMethod(this, &AddressCombo::ExecuteRequested, Qt::QueuedConnection);
         return true;
     case Qt::Key_Escape:
@@ -344,12 +346,13 @@ void AddressBar::Execute()
         return;
     // a pane's read lets events through: a second Enter meanwhile is not a second run
     m_executing = true;
+    const bool inactivePane = m_combo->TakeEnterWithAlt() || m_keyboard.Alt();
     const std::string text = WithoutLeadingBlanks(m_combo->Text());
     if (!text.empty()) {
         if (text.front() == '>' || text.front() == '$') {
             RunCommand(text);
         } else if (text.find('\0') != std::string::npos
-                   || m_target->GoToTyped(text, m_keyboard.Alt()) == AddressTarget::Outcome::Refused) {
+                   || m_target->GoToTyped(text, inactivePane) == AddressTarget::Outcome::Refused) {
             // a NUL cannot be part of any path: it would cut the text short
             m_status.ShowStatusMessage(QStringLiteral("The CPU cannot make any sense of the last input"), true);
         }

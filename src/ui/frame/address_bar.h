@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bivora {
@@ -44,6 +45,9 @@ public:
     void SetDroppedHeight(int height) { m_droppedHeight = height; }
     int DroppedHeight() const { return m_droppedHeight; }
 
+    // Whether the last Enter came with Alt; asking clears it.
+    bool TakeEnterWithAlt() { return std::exchange(m_enterWithAlt, false); }
+
     // Restores the active pane's address text.
     void RestoreText();
 
@@ -64,6 +68,7 @@ private:
 
     AddressTarget* m_target = nullptr;
     int m_droppedHeight = 180;
+    bool m_enterWithAlt = false;
 };
 
 // The services and settings the address bar needs; they outlive it.
