@@ -162,6 +162,10 @@ TEST_F(AppWindowTest, ClosingWithSavingOffWritesOnlyTheSwitch)
     factory.store->ClearWriteLog();
     {
         auto window = Open(*app);
+        // the address bar's sizes are written back when it is made, whatever the switch
+        for (const auto& write : factory.store->Writes())
+            EXPECT_TRUE(write.name == value::kFolderComboWidth || write.name == value::kFolderComboHeight) << write.name;
+        factory.store->ClearWriteLog();
         window->Frame().ExecuteCommand(cmd::kDetails);
         window->Frame().close();
     }
