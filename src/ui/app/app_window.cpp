@@ -105,7 +105,8 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     options.historyItems = [this] { return m_app.Settings().historyItems; };
     options.filterHistory = &m_shared.visualFilterHistory;
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
-                                                    [this] { return m_pair->OtherPane(ActivePane()); });
+                                                    [this] { return m_pair->OtherPane(ActivePane()); },
+                                                    m_app.Store());
 
     auto makePane = [this](int column, QWidget* parent) -> FramePane* {
         // The panes are made inside the frame's construction, after its router and

@@ -1,6 +1,10 @@
 #include "ui/app/pane_address_target.h"
 
+#include "base/command_text.h"
 #include "base/path_text.h"
+#include "base/registry_keys.h"
+#include "base/settings_store.h"
+#include "shell/command_start.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "ui/pane/pane_view.h"
@@ -12,10 +16,18 @@
 
 namespace bivora {
 
-PaneAddressTarget::PaneAddressTarget(std::function<PaneView*()> active, std::function<PaneView*()> inactive)
+PaneAddressTarget::PaneAddressTarget(std::function<PaneView*()> active, std::function<PaneView*()> inactive,
+                                     SettingsStore& store)
     : m_active(std::move(active))
     , m_inactive(std::move(inactive))
 {
+    namespace reg = registry;
+    m_terminalPreamble = store.GetString(reg::section::kMainFrameSettings, reg::value::kDosCmdPreample,
+                                         std::string(kDefaultDosCmdPreamble));
+    m_programPreamble = store.GetString(reg::section::kMainFrameSettings, reg::value::kShellCmdPreample,
+                                        std::string(kDefaultShellCmdPreamble));
+    store.WriteString(reg::section::kMainFrameSettings, reg::value::kDosCmdPreample, m_terminalPreamble);
+    store.WriteString(reg::section::kMainFrameSettings, reg::value::kShellCmdPreample, m_programPreamble);
 }
 
 AddressTarget::Outcome PaneAddressTarget::GoToTyped(const std::string& text, bool inactivePane)
@@ -26,9 +38,25 @@ AddressTarget::Outcome PaneAddressTarget::GoToTyped(const std::string& text, boo
     return pane->GoToTyped(text) ? Outcome::Done : Outcome::Refused;
 }
 
-bool PaneAddressTarget::RunCommand(const std::string&)
+bool PaneAddressTarget::RunCommand(const std::string& text)
 {
-    return false;
+    const std::optional<TypedCommand> command = TypedCommandOf(text);
+    if (!command)
+        return false;
+    const PaneView* active = m_active();
+    const PaneView* other = m_inactive();
+    const auto folderOf = [](const PaneView* pane) {
+        const ShellFolder* folder = pane ? pane->Folder() : nullptr;
+        return folder && folder->IsFileSystem() ? folder->Path() : std::string();
+    };
+    const bool activeIsLeft = !active || active->IsLeft();
+    CommandContext context;
+    context.leftFolder = folderOf(activeIsLeft ? active : other);
+    context.rightFolder = folderOf(activeIsLeft ? other : active);
+    context.workingDirectory = folderOf(active);
+    context.programPreamble = m_programPreamble;
+    context.terminalPreamble = m_terminalPreamble;
+    return static_cast<bool>(StartTypedCommand(*command, context));
 }
 
 std::string PaneAddressTarget::AddressTextOf(const PaneView& pane)

@@ -3,17 +3,21 @@
 #include "ui/commands/address_target.h"
 
 #include <functional>
+#include <string>
 
 namespace bivora {
 
 class PaneView;
+class SettingsStore;
 
-// The address bar's link to the panes as they are today: typed folders go through the
-// pane's GoToTyped. Command lines are not started yet (RunCommand answers false).
+// The address bar's link to the panes: typed folders go through the pane's GoToTyped;
+// "> text" and "$ text" start with the pane folders for $L and $R.
 class PaneAddressTarget final : public AddressTarget {
 public:
     // The active pane and its partner, asked anew at every call (either may be null).
-    PaneAddressTarget(std::function<PaneView*()> active, std::function<PaneView*()> inactive);
+    // The command preambles are read from the store and written back at once.
+    PaneAddressTarget(std::function<PaneView*()> active, std::function<PaneView*()> inactive,
+                      SettingsStore& store);
 
     Outcome GoToTyped(const std::string& text, bool inactivePane) override;
     bool RunCommand(const std::string& text) override;
@@ -30,6 +34,8 @@ public:
 private:
     std::function<PaneView*()> m_active;
     std::function<PaneView*()> m_inactive;
+    std::string m_programPreamble;
+    std::string m_terminalPreamble;
 };
 
 } // namespace bivora
