@@ -4,6 +4,7 @@
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
 #include "ui/platform/clipboard_items.h"
@@ -11,6 +12,7 @@
 #include "ui/platform/execute_item.h"
 #include "ui/platform/item_context_menu.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/job_registry.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,7 +21,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 
-#include <thread>
+#include <functional>
 
 namespace bivora {
 
@@ -41,25 +43,62 @@ void PaneView::OpenItem(bool useFocus)
     Execute(item->FullPath());
 }
 
+namespace {
+
+// Takes down the launcher call that executing an item decides on, so that a worker
+// can decide (reading the file's first bytes) and the GUI thread make the call.
+class DeferredLauncher final : public Launcher {
+public:
+    bool OpenWithDefault(const QString& path) override
+    {
+        m_call = [path](Launcher& launcher) { return launcher.OpenWithDefault(path); };
+        return true;
+    }
+    bool StartDetached(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory) override
+    {
+        m_call = [program, arguments, workingDirectory](Launcher& launcher) {
+            return launcher.StartDetached(program, arguments, workingDirectory);
+        };
+        return true;
+    }
+    // Makes the call taken down; true when there was none.
+    bool MakeCall(Launcher& launcher) const { return !m_call || m_call(launcher); }
+
+private:
+    std::function<bool(Launcher&)> m_call;
+};
+
+} // namespace
+
 void PaneView::Execute(const std::string& path)
 {
-    // The worker reads the file's first bytes and starts it; the launcher's calls and
-    // the report come back to the GUI thread. The worker is never waited for, so a
-    // hanging disk costs a thread, not the window.
+    // The worker reads the file's first bytes and decides; the launcher is called and
+    // the outcome reported on the GUI thread when it has ended. A hanging disk costs a
+    // job, not the window.
+    struct Run {
+        std::string path;
+        DeferredLauncher launcher;
+        ExecuteResult result;
+    };
+    auto run = std::make_shared<Run>();
+    run->path = path;
     QPointer<PaneView> self(this);
-    auto launcher = std::make_shared<GuiThreadLauncher>(m_ctx.launcher, this);
-    std::thread([path, self, launcher] {
-        const ExecuteResult result = ExecuteItem(path, *launcher);
-        if (result.Succeeded())
-            return;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, message = result.message] {
-                if (self)
-                    self->m_ctx.status.ShowStatusMessage(message, true);
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    m_ctx.jobs.Start([run](const std::atomic<bool>&) { run->result = ExecuteItem(run->path, run->launcher); },
+                     [self, run] {
+                         if (!self)
+                             return;
+                         QString message = run->result.message;
+                         if (run->result.Succeeded() && !run->launcher.MakeCall(self->m_ctx.launcher)) {
+                             const QString shown = FromBytes(run->path);
+                             message = run->result.kind == ExecuteResult::Kind::Started
+                                 ? QStringLiteral("Cannot start %1").arg(shown)
+                                 : QStringLiteral("No application is associated with %1, or it cannot be started")
+                                       .arg(shown);
+                         }
+                         if (!message.isEmpty())
+                             self->m_ctx.status.ShowStatusMessage(message, true);
+                     });
 }
 
 std::vector<SelectedItem> PaneView::SelectedItems() const

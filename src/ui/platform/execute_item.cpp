@@ -3,9 +3,6 @@
 #include "ui/platform/detached_start.h"
 
 #include <QFile>
-#include <QMetaObject>
-#include <QObject>
-#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -94,36 +91,6 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
         return {ExecuteResult::Kind::Opened, {}};
     return {ExecuteResult::Kind::Failed,
             QStringLiteral("No application is associated with %1, or it cannot be started").arg(DisplayName(path))};
-}
-
-GuiThreadLauncher::GuiThreadLauncher(Launcher& inner, QObject* guiContext)
-    : m_inner(inner), m_context(guiContext)
-{
-}
-
-template <typename Call>
-bool GuiThreadLauncher::OnGuiThread(Call call)
-{
-    QObject* context = m_context.data();
-    if (!context)
-        return false;
-    if (QThread::currentThread() == context->thread())
-        return call();
-    bool result = false;
-    const bool invoked = QMetaObject::invokeMethod(
-        context, [&] { result = call(); }, Qt::BlockingQueuedConnection);
-    return invoked && result;
-}
-
-bool GuiThreadLauncher::OpenWithDefault(const QString& path)
-{
-    return OnGuiThread([&] { return m_inner.OpenWithDefault(path); });
-}
-
-bool GuiThreadLauncher::StartDetached(const QString& program, const QStringList& arguments,
-                                      const QString& workingDirectory)
-{
-    return OnGuiThread([&] { return m_inner.StartDetached(program, arguments, workingDirectory); });
 }
 
 } // namespace bivora

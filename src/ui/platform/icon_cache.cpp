@@ -67,8 +67,6 @@ QIcon IconCache::MimeIcon(const QMimeType& type)
 
 int IconCache::IconIndex(ShellItem& item)
 {
-    if (item.iconIndex >= 0)
-        return item.iconIndex;
     // The key is looked up before the icon is made: making one loads and decodes image
     // files, far too slow to do for every row a view paints.
     const auto indexOf = [this](const QString& key, const auto& make) {
@@ -113,7 +111,6 @@ int IconCache::IconIndex(ShellItem& item)
                                                    : m_mime.mimeTypeForName(QStringLiteral("application/octet-stream"));
         index = indexOf(type.name(), [this, &type] { return MimeIcon(type); });
     }
-    item.iconIndex = index;
     return index;
 }
 

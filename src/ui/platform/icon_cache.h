@@ -18,7 +18,7 @@ class IconCache {
 public:
     IconCache();
 
-    // The record's icon index, looked up on first use and kept in the record.
+    // The record's icon index; the caller keeps it (a pane keeps it in the record's row).
     int IconIndex(ShellItem& item);
     // The icon at index (an empty icon for an index out of range); with link, with the
     // link emblem drawn over it.
