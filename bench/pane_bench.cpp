@@ -18,6 +18,7 @@
 #include "ui/pane/pane_view.h"
 #include "ui/platform/icon_cache.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/job_registry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,6 +90,7 @@ int main(int argc, char* argv[])
     const char* runsText = std::getenv("BIVORA_BENCH_RUNS");
     const int runs = std::max(1, runsText ? std::atoi(runsText) : 5);
 
+    JobRegistry jobs;
     ShellNamespace ns(Environment::FromProcess());
     const std::optional<ItemIdList> id = ns.ParsePath(dir);
     if (!id) {
@@ -104,7 +106,7 @@ int main(int argc, char* argv[])
     NoKeys keys;
     NoLauncher launcher;
     PaneSharedState shared;
-    PaneContext context{store, general, ns, icons, status, prompts, keys, launcher, shared};
+    PaneContext context{store, general, ns, icons, status, prompts, keys, launcher, shared, jobs};
 
     PaneView pane(context, true);
     pane.resize(1000, 700);
