@@ -50,9 +50,8 @@ public:
     explicit UnmatchedRecords(const std::vector<RecordKey>& items) : m_items(items) {}
 
     // The index of the record to merge with, or -1; the record counts as matched after it.
-    std::ptrdiff_t Take(const ShellItem& fresh)
+    std::ptrdiff_t Take(const IdentityView& id)
     {
-        const IdentityView id = IdentityOf(fresh);
         if (!m_indexed) {
             if (m_cursor < m_items.size() && IdentityOf(m_items[m_cursor]) == id)
                 return static_cast<std::ptrdiff_t>(m_cursor++);
@@ -255,33 +254,89 @@ RefreshReader::RefreshReader(RefreshReader&&) noexcept = default;
 RefreshReader& RefreshReader::operator=(RefreshReader&&) noexcept = default;
 RefreshReader::~RefreshReader() = default;
 
+namespace {
+
+// Puts one fresh record (or entry) into the difference: an existing record's index,
+// with a change when its size, modified time or attributes differ, or, made by make,
+// an added record.
+template <typename Make>
+void Match(RefreshDiff& diff, UnmatchedRecords& unmatched, const std::vector<RecordKey>& base, IdentityView id,
+           std::uint64_t size, FileTime modified, std::uint32_t attributes, Make&& make)
+{
+    const std::ptrdiff_t index = unmatched.Take(id);
+    if (index < 0) {
+        diff.order.push_back(-1 - static_cast<std::ptrdiff_t>(diff.added.size()));
+        diff.added.push_back(make());
+        return;
+    }
+    const RecordKey& existing = base[static_cast<std::size_t>(index)];
+    if (existing.size != size || existing.modified != modified || existing.attributes != attributes)
+        diff.changed.push_back({static_cast<std::size_t>(index), size, modified, attributes});
+    diff.order.push_back(index);
+}
+
+} // namespace
+
 FolderReadResult RefreshReader::Read(RefreshDiff& diff, const std::atomic<bool>* cancel)
 {
+    diff = RefreshDiff();
+    diff.version = m_version;
+    if (m_reader->m_kind == ShellNamespace::Folder::Kind::Directory)
+        return ReadDirectory(diff, cancel);
+
     ItemList fresh;
     const FolderReadResult result = m_reader->Enumerate(fresh, cancel);
     if (result == ShellFolder::kFailed)
         return result;
-
-    diff.version = m_version;
-    diff.added.clear();
-    diff.changed.clear();
-    diff.order.clear();
     diff.order.reserve(fresh.size());
     UnmatchedRecords unmatched(m_base);
     for (std::unique_ptr<ShellItem>& record : fresh) {
-        const std::ptrdiff_t index = unmatched.Take(*record);
-        if (index < 0) {
-            diff.order.push_back(-1 - static_cast<std::ptrdiff_t>(diff.added.size()));
-            diff.added.push_back(std::move(record));
-            continue;
-        }
-        const RecordKey& existing = m_base[static_cast<std::size_t>(index)];
-        if (existing.size != record->size || existing.modified != record->modified
-            || existing.attributes != record->Attributes())
-            diff.changed.push_back({static_cast<std::size_t>(index), record->size, record->modified, record->Attributes()});
-        diff.order.push_back(index);
+        Match(diff, unmatched, m_base, IdentityOf(*record), record->size, record->modified, record->Attributes(),
+              [&record] { return std::move(record); });
     }
     return result;
+}
+
+FolderReadResult RefreshReader::ReadDirectory(RefreshDiff& diff, const std::atomic<bool>* cancel)
+{
+    // As ShellFolder::EnumerateInto reads a directory, but an entry that matches a
+    // record stays an entry: only the added ones become records.
+    const ShellFolder& folder = *m_reader;
+    std::uint32_t flags = folder.m_enumFlags;
+    if (folder.m_ns->ShowHiddenFiles())
+        flags |= enumflags::kIncludeHidden;
+    std::vector<FindData> entries;
+    entries.reserve(m_base.size());
+    bool someFailed = false;
+    const DirectoryReadResult read =
+        folder.m_ns->ReadDirectory(folder.m_directory, flags, cancel, [&](FindData&& find) {
+            if (find.name.empty())
+                someFailed = true;
+            else
+                entries.push_back(std::move(find));
+        });
+    someFailed = someFailed || read.someFailed;
+    if (read.cancelled || Cancelled(cancel))
+        return Failed(ECANCELED);
+    if (!read.opened && !someFailed)
+        return Failed(read.error != 0 ? read.error : EIO);
+    if (!read.opened)
+        someFailed = true;
+
+    diff.order.reserve(entries.size());
+    UnmatchedRecords unmatched(m_base);
+    // the entries last listed first, as a read orders them
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        FindData& find = *it;
+        const std::uint32_t attributes = ShellItem::EntryAttributes(find);
+        const IdentityView id{ItemId::Kind::Entry, find.name};
+        Match(diff, unmatched, m_base, id, find.size, find.modified, attributes, [&] {
+            auto item = std::make_unique<ShellItem>(m_reader.get(), ItemId{ItemId::Kind::Entry, find.name});
+            item->Init(std::move(find));
+            return item;
+        });
+    }
+    return {someFailed ? ShellFolder::kPartial : ShellFolder::kOk, 0};
 }
 
 RefreshReader ShellFolder::PrepareRefresh() const

@@ -81,6 +81,9 @@ private:
     friend class ShellFolder;
     RefreshReader();
 
+    // Read for a plain directory: only the entries that did not match become records.
+    FolderReadResult ReadDirectory(RefreshDiff& diff, const std::atomic<bool>* cancel);
+
     std::unique_ptr<ShellFolder> m_reader;
     std::vector<RecordKey> m_base;
     std::uint64_t m_version = 0;
@@ -146,6 +149,8 @@ public:
     std::atomic<bool> watchRefresh{true};
 
 private:
+    friend class RefreshReader;
+
     // Reads the children of the bound folder into list (after what it already holds):
     // a directory's entries in the reverse of the listing order, then virtual children
     // in their order. On failure nothing is appended.

@@ -34,6 +34,8 @@ public:
     FileTime created = 0;
     FileTime accessed = 0;
 
+    // The attributes a directory entry gives its record.
+    static std::uint32_t EntryAttributes(const FindData& find);
     // Fills the record from a directory entry of a file-system folder. False when the
     // entry cannot become a record (it has no name); the caller discards it then.
     bool Init(FindData&& find);
