@@ -17,6 +17,7 @@
 #include "ui/platform/qt_launcher.h"
 #include "ui/platform/qt_prompts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace bivora {
@@ -124,6 +125,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_keyboard,
             m_launcher,
             m_shared,
+            m_app.Jobs(),
             const_cast<CommandRouter*>(&frame->Router()),
             m_pair.get(),
             [this, frame](const QString& caption) {
@@ -176,16 +178,27 @@ PaneView* AppWindow::ActivePane() const
     return m_pair->ActivePane();
 }
 
-void AppWindow::Start()
+bool AppWindow::Start()
 {
     PaneView* active = m_app.LeftPaneActiveAtStart() ? LeftPane() : RightPane();
-    for (PaneView* pane : {LeftPane(), RightPane()})
+    m_frame->show();
+    // A close request during a read is handed back to the window once the read is
+    // over; the reads that would follow it are not started.
+    auto closeRequested = [this] { return !m_frame->isVisible(); };
+    for (PaneView* pane : {LeftPane(), RightPane()}) {
+        if (closeRequested())
+            break;
         pane->InitialUpdate();
+        // the close request a read handed back arrives here
+        QCoreApplication::sendPostedEvents();
+    }
+    if (closeRequested())
+        return false;
     active->Activate();
     if (active->ExtensionsHidden()) {
         QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get()] { frame->ExecuteCommand(cmd::kStartupSuggestion); });
     }
-    m_frame->show();
+    return true;
 }
 
 void AppWindow::Shutdown()

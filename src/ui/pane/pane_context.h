@@ -18,6 +18,7 @@ namespace bivora {
 class CommandRouter;
 class DesktopAppDatabase;
 class IconCache;
+class JobRegistry;
 class KeyboardState;
 class Launcher;
 class PaneView;
@@ -59,6 +60,8 @@ struct PaneContext {
     KeyboardState& keyboard;
     Launcher& launcher;
     PaneSharedState& shared;
+    // The application's workers: every read of the pane runs as one of its jobs.
+    JobRegistry& jobs;
     // Where commands of the pane's keys, caption and menus are sent, so that the
     // whole chain (and the enabling) applies. Without one the pane runs its own.
     CommandRouter* router = nullptr;

@@ -108,13 +108,8 @@ void PaneView::FillRows(RowOrder* arranged)
         std::vector<ShellItem*> rows;
         rows.reserve(m_folder->Items().size());
         const auto add = [&](ShellItem* item) {
-            if (item->state == ShellItem::kHidden)
+            if (!Allows(*item))
                 return;
-            if (!Allows(*item)) {
-                item->state = ShellItem::kHidden;
-                return;
-            }
-            item->state = ShellItem::kShown;
             m_byteTotal += item->size;
             rows.push_back(item);
         };
@@ -133,17 +128,6 @@ void PaneView::FillRows(RowOrder* arranged)
         SortRows();
     }
     m_list->setUpdatesEnabled(true);
-}
-
-int PaneView::AddRow(ShellItem& item, bool force)
-{
-    if (!force && !Allows(item)) {
-        item.state = ShellItem::kHidden;
-        return -1;
-    }
-    item.state = ShellItem::kShown;
-    m_byteTotal += item.size;
-    return m_model->AppendRows({&item});
 }
 
 void PaneView::RemoveRow(ShellItem& item)
@@ -198,10 +182,6 @@ void PaneView::SetFilterText(const std::string& text)
 
 void PaneView::ReapplyFilter()
 {
-    if (m_folder) {
-        for (const auto& item : m_folder->Items())
-            item->state = ShellItem::kShown;
-    }
     FillList();
     UpdateCaption();
     ScheduleStatusUpdate();
@@ -282,7 +262,7 @@ bool PaneView::event(QEvent* event)
         return QWidget::event(event);
     const auto* changed = static_cast<FolderChangedEvent*>(event);
     // a message about a folder the pane has left is stale
-    if (changed->Folder() && changed->Folder() != m_folder.get())
+    if (changed->Generation() != 0 && changed->Generation() != m_folderGeneration)
         return true;
     if (m_busy) {
         m_refreshPending = true;
@@ -306,7 +286,7 @@ bool PaneView::IsConsistent() const
     if (m_folder) {
         for (const auto& item : m_folder->Items()) {
             const bool hasRow = rows.contains(item.get());
-            if (hasRow != (item->state == ShellItem::kShown))
+            if (hasRow != Allows(*item))
                 return false;
             if (hasRow) {
                 total += item->size;

@@ -11,7 +11,10 @@
 #include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
 #include "ui/frame/main_status_bar.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
+#include "shell/shell_namespace.h"
+#include "../jobs/stuck_folder.h"
 #include "ui/platform/window_placement.h"
 
 #include <QDir>
@@ -20,9 +23,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 namespace bivora {
@@ -243,6 +248,61 @@ TEST_F(AppWindowTest, InterruptIsACloseRequestToo)
     struct sigaction after {};
     ::sigaction(SIGINT, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+// A close request while a start folder is read stops the read and closes the window;
+// the settings are saved as on any close. The window is up before the read begins.
+TEST_F(AppWindowTest, TerminationWhileAStartFolderIsReadClosesAndSaves)
+{
+    auto app = Startup({"/s:SignalRead", left, right}, env);
+    auto slow = std::make_shared<test::StuckFolder>();
+    slow->path = left;
+    slow->listens = true;
+    slow->Install(*app->Namespace(), slow);
+    const QString path = QString::fromStdString(env.xdgConfigHome) + "/Quellmoor Plc/BivoraSignalRead.conf";
+    {
+        AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
+        CloseOnSignals closeOnSignals(window.Frame());
+        bool shownDuringRead = false;
+        QTimer::singleShot(50, [&] {
+            shownDuringRead = window.Frame().isVisible();
+            std::raise(SIGTERM);
+        });
+        EXPECT_FALSE(window.Start());
+        EXPECT_TRUE(shownDuringRead);
+        EXPECT_FALSE(window.Frame().isVisible());
+        window.Shutdown();
+        EXPECT_TRUE(app->SettingsSaved());
+    }
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(app->Jobs().Shutdown(std::chrono::seconds(10)));
+}
+
+// A start folder on a mount that does not answer: the window is there, Escape reaches
+// the read, and quitting leaves the stuck worker behind without touching anything
+// that has gone (the namespace it reads lives on with it).
+TEST_F(AppWindowTest, AStuckStartFolderCanBeEscapedAndQuit)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto stuck = std::make_shared<test::StuckFolder>();
+    stuck->path = left;
+    stuck->Install(*app->Namespace(), stuck);
+    {
+        AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
+        QTimer::singleShot(50, [&] { QTest::keyClick(&window.Frame(), Qt::Key_Escape); });
+        EXPECT_TRUE(window.Start());
+        // the left pane fell back to the Desktop; the right one shows its folder
+        EXPECT_EQ(window.LeftPane()->Folder()->Path(), app->Namespace()->DesktopDirectory());
+        EXPECT_EQ(Names(*window.RightPane()), std::vector<std::string>{"README"});
+        window.Frame().close();
+        window.Shutdown();
+    }
+    EXPECT_TRUE(app->SettingsSaved());
+    EXPECT_FALSE(app->Jobs().Shutdown(std::chrono::milliseconds(50)));
+    // nothing but the stuck worker holds the namespace it reads any more
+    app->AttachNamespace(std::make_shared<ShellNamespace>(env));
+    stuck->Open();
+    app.reset(); // waits for the worker, which finishes its read
 }
 
 } // namespace
