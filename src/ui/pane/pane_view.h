@@ -26,6 +26,7 @@ namespace bivora {
 class FreeSpaceCache;
 class PaneCaption;
 class PaneModel;
+class PaneNavigator;
 class ShellFolder;
 class ShellItem;
 class SortListCtrl;
@@ -192,6 +193,15 @@ private:
     MenuChooser m_menuChooser;
     LeaveHook m_leaveHook;
     ArriveHook m_arriveHook;
+
+public:
+    // Typed input, the browsing history, bookmarks, mirror browsing and synchronized
+    // scrolling: the pane's moves between folders (pane_navigator.h).
+    PaneNavigator& Navigator() const { return *m_nav; }
+
+private:
+    friend class PaneNavigator;
+    std::unique_ptr<PaneNavigator> m_nav;
 };
 
 } // namespace bivora
