@@ -13,6 +13,7 @@ class IconCache;
 class KeyboardState;
 class Launcher;
 class MainFrame;
+class PaneAddressTarget;
 class PaneView;
 class Prompts;
 
@@ -61,6 +62,7 @@ private:
     PaneSharedState m_shared;
     std::unique_ptr<Pair> m_pair;
     std::unique_ptr<AppCommands> m_commands;
+    std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<MainFrame> m_frame;
     bool m_shutDown = false;
 };
