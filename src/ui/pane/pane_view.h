@@ -52,8 +52,8 @@ public:
     // cancelled; the pane keeps its folder and rows then.
     bool GoToFolder(ItemIdList id);
     bool GoToDesktop();
-    // A typed folder: an absolute path, "~" forms, a path relative to the current
-    // directory, or a drive letter ("D:" its remembered folder, "D:/x" below its mount).
+    // A typed folder or filter (PaneNavigator::GoToTyped); a text it refuses gets the
+    // alert "The CPU cannot make any sense of the last input". True when the pane moved or re-filtered.
     bool GoToTyped(const std::string& text);
 
     void FillList();
