@@ -7,6 +7,7 @@
 #include "shell/command_start.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
+#include "ui/pane/pane_navigator.h"
 #include "ui/pane/pane_view.h"
 #include "ui/widgets/sort_list_ctrl.h"
 
@@ -35,7 +36,16 @@ AddressTarget::Outcome PaneAddressTarget::GoToTyped(const std::string& text, boo
     PaneView* pane = inactivePane ? m_inactive() : m_active();
     if (!pane)
         return Outcome::Refused;
-    return pane->GoToTyped(text) ? Outcome::Done : Outcome::Refused;
+    // the bar gives the alert for a refused text, so the pane's own call that gives it is not used
+    switch (pane->Navigator().GoToTyped(text)) {
+    case PaneNavigator::TypedOutcome::Done:
+        return Outcome::Done;
+    case PaneNavigator::TypedOutcome::Refused:
+        return Outcome::Refused;
+    case PaneNavigator::TypedOutcome::Failed:
+        break;
+    }
+    return Outcome::Failed;
 }
 
 bool PaneAddressTarget::RunCommand(const std::string& text)

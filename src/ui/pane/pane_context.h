@@ -47,6 +47,10 @@ struct PaneSharedState {
     std::array<std::string, 6> bookmarks;
     HistoryList visualFilterHistory;
     std::map<std::string, std::string> driveFolders;
+    // Mirror browsing (the other pane repeats each move) and synchronized scrolling:
+    // off at start, not stored.
+    bool mirrorBrowsing = false;
+    bool syncScrolling = false;
 };
 
 // What a pane is given by the application; every reference outlives the pane.

@@ -10,6 +10,7 @@
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
+#include "ui/pane/pane_navigator.h"
 #include "ui/platform/free_space_cache.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,9 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     connect(m_list->SelectionModel(), &QItemSelectionModel::currentChanged, this, &PaneView::ScheduleStatusUpdate);
     m_freeSpace = new FreeSpaceCache(this);
     connect(m_freeSpace, &FreeSpaceCache::Arrived, this, &PaneView::ScheduleStatusUpdate);
+
+    // last: it hooks into the list and the history hooks
+    m_nav = std::make_unique<PaneNavigator>(*this);
 }
 
 PaneView::~PaneView()

@@ -26,6 +26,7 @@ namespace bivora {
 class FreeSpaceCache;
 class PaneCaption;
 class PaneModel;
+class PaneNavigator;
 class ShellFolder;
 class ShellItem;
 class SortListCtrl;
@@ -52,8 +53,8 @@ public:
     // cancelled; the pane keeps its folder and rows then.
     bool GoToFolder(ItemIdList id);
     bool GoToDesktop();
-    // A typed folder: an absolute path, "~" forms, a path relative to the current
-    // directory, or a drive letter ("D:" its remembered folder, "D:/x" below its mount).
+    // A typed folder or filter (PaneNavigator::GoToTyped); a text it refuses gets the
+    // alert "The CPU cannot make any sense of the last input". True when the pane moved or re-filtered.
     bool GoToTyped(const std::string& text);
 
     // One row for each record the filter allows; the others have none.
@@ -196,6 +197,15 @@ private:
     MenuChooser m_menuChooser;
     LeaveHook m_leaveHook;
     ArriveHook m_arriveHook;
+
+public:
+    // Typed input, the browsing history, bookmarks, mirror browsing and synchronized
+    // scrolling: the pane's moves between folders (pane_navigator.h).
+    PaneNavigator& Navigator() const { return *m_nav; }
+
+private:
+    friend class PaneNavigator;
+    std::unique_ptr<PaneNavigator> m_nav;
 };
 
 } // namespace bivora

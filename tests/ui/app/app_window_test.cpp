@@ -6,6 +6,7 @@
 #include "ui/app/app_window.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/close_on_signals.h"
+#include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
 #include "ui/frame/main_frame.h"
 #include "ui/widgets/sort_list_ctrl.h"
@@ -17,6 +18,7 @@
 #include "../jobs/stuck_folder.h"
 #include "ui/platform/window_placement.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -303,6 +305,48 @@ TEST_F(AppWindowTest, AStuckStartFolderCanBeEscapedAndQuit)
     app->AttachNamespace(std::make_shared<ShellNamespace>(env));
     stuck->Open();
     app.reset(); // waits for the worker, which finishes its read
+}
+
+// The navigation keys reach the active pane through the window's actions, which show
+// what the pane tells them: the folder Previous goes to, the check mark, the bookmark.
+TEST_F(AppWindowTest, NavigationKeysAndWhatTheirActionsShow)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    CommandActions& actions = window->Frame().Actions();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        keyboard.SetModifiers(modifiers);
+        QTest::keyClick(pane.List().CurrentView(), key, modifiers);
+        keyboard.SetModifiers(Qt::NoModifier);
+        actions.RefreshAll();
+    };
+    const auto shown = [](const PaneView* shows) { return shows->Folder()->Path(); };
+
+    ASSERT_TRUE(pane.GoToTyped(left + "/sub"));
+    actions.RefreshAll();
+    EXPECT_EQ(actions.Action(cmd::kPrevious)->toolTip(), QString::fromStdString(left));
+    press(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), left);
+    EXPECT_EQ(actions.Action(cmd::kNext)->toolTip(), QString::fromStdString(left + "/sub"));
+    press(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), left + "/sub");
+
+    press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(actions.Action(cmd::kMirrorBrowsing)->isChecked());
+    press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_FALSE(actions.Action(cmd::kMirrorBrowsing)->isChecked());
+
+    press(Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(actions.Action(cmd::kBookmark0 + 2)->text(), QString::fromStdString("&2: \"" + left + "/sub\"\tCtrl+2"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(shown(window->RightPane()), left + "/sub");
+    ASSERT_TRUE(window->RightPane()->GoToTyped(right));
+    press(Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), right);
+    press(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(shown(&pane), left + "/sub");
 }
 
 } // namespace

@@ -55,5 +55,30 @@ TEST_F(PaneAddressTargetTest, PreamblesAreReadAndWrittenBack)
     EXPECT_TRUE(test::AppearsSoon(data + "/through-env"));
 }
 
+// Typed folders go to the active pane or the other one, relative ones from the active
+// pane's folder; a pattern becomes the filter and shows in the address text; what is
+// refused is left to the bar to say, once.
+TEST_F(PaneAddressTargetTest, TypedTextsReachThePaneWithTheirOutcome)
+{
+    const std::string sub = tree.MakeDir("data/sub");
+    tree.MakeFile("data/sub/a.conf");
+    tree.MakeFile("data/note.txt");
+    MakePanes(data, data);
+    auto target = Target(true);
+
+    EXPECT_EQ(target->GoToTyped("sub/*.conf", false), AddressTarget::Outcome::Done);
+    EXPECT_EQ(left->Folder()->Path(), sub);
+    EXPECT_EQ(target->ActiveAddressText(), sub + "/*.conf");
+    // from the active pane's folder: the other pane's own would have no such folder
+    EXPECT_EQ(target->GoToTyped("../sub", true), AddressTarget::Outcome::Done);
+    EXPECT_EQ(right->Folder()->Path(), sub);
+
+    status.messages.clear();
+    EXPECT_EQ(target->GoToTyped(data + "/note.txt", false), AddressTarget::Outcome::Refused);
+    EXPECT_EQ(target->GoToTyped(data + "/gone", false), AddressTarget::Outcome::Refused);
+    EXPECT_EQ(left->Folder()->Path(), sub);
+    EXPECT_TRUE(status.messages.empty());
+}
+
 } // namespace
 } // namespace bivora
