@@ -42,4 +42,13 @@ std::string DateTimeText(std::int64_t time)
     return std::string(buffer, length);
 }
 
+std::string TrimmedBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
 } // namespace bivora

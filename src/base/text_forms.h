@@ -9,6 +9,9 @@ namespace bivora {
 // 999 -> "999", 1000 -> "1,000", 5000000000 -> "5,000,000,000".
 std::string ThousandsText(std::uint64_t n);
 
+// The text without the blanks (spaces only) at its start and end.
+std::string TrimmedBlanks(const std::string& text);
+
 // The Size column's text of a record: "<folder>" for a folder (links not followed),
 // the thousands text of the size for a file-system object, else "<n/a>".
 std::string SizeColumnText(bool folder, bool fileSystem, std::uint64_t size);

@@ -91,5 +91,14 @@ TEST(DateTimeText, LocalTimeInTheLocaleFormRoundedDownToTheSecond)
     }
 }
 
+TEST(TrimmedBlanks, OnlySpacesAtEitherEndGo)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, {"   ", ""}, {"  /a b/  ", "/a b/"}, {"\t/x ", "\t/x"}, {"/na\xffme", "/na\xffme"},
+    };
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(TrimmedBlanks(text), trimmed) << text;
+}
+
 } // namespace
 } // namespace bivora

@@ -1,5 +1,6 @@
 #include "ui/frame/address_bar.h"
 
+#include "ui/frame/bar_buttons.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
 #include "ui/commands/command_actions.h"
@@ -43,12 +44,6 @@ int ReadComboSize(SettingsStore& store, std::string_view name, int low, int high
     store.WriteInt(kSection, name, value);
     return value;
 }
-
-struct BarButton {
-    int id;              // 0: a separator
-    const char* theme;   // freedesktop icon name
-    const char* bundled; // file in the bundled set
-};
 
 constexpr auto kButtons = std::to_array<BarButton>({
     {cmd::kParent, "go-up", "parent"},
@@ -267,18 +262,7 @@ AddressBar::AddressBar(AddressBarServices services, CommandActions& actions, QWi
     connect(m_combo, &AddressCombo::ExecuteRequested, this, &AddressBar::ExecuteRequested);
     m_comboAction = addWidget(m_combo);
     addSeparator();
-    for (const BarButton& button : kButtons) {
-        if (button.id == 0) {
-            addSeparator();
-            continue;
-        }
-        QAction* action = actions.Action(button.id);
-        if (!action)
-            continue;
-        const QIcon bundled(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.bundled)));
-        action->setIcon(QIcon::fromTheme(QLatin1String(button.theme), bundled));
-        addAction(action);
-    }
+    AddBarButtons(*this, actions, kButtons);
 
     ApplyFlat(false);
     connect(this, &QToolBar::orientationChanged, this, &AddressBar::UpdateComboWidth);
@@ -315,9 +299,7 @@ void AddressBar::UpdateComboWidth()
 
 void AddressBar::ApplyFlat(bool flat)
 {
-    setMovable(flat);
-    for (QToolButton* button : findChildren<QToolButton*>())
-        button->setAutoRaise(flat);
+    ApplyFlatBar(*this, flat);
 }
 
 void AddressBar::LoadFolderHistory()

@@ -1,5 +1,6 @@
 #include "ui/frame/main_tool_bar.h"
 
+#include "ui/frame/bar_buttons.h"
 #include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
 
@@ -19,13 +20,7 @@ namespace bivora {
 
 namespace {
 
-struct ToolButton {
-    int id;              // 0: a separator
-    const char* theme;   // freedesktop icon name
-    const char* bundled; // file in the bundled set
-};
-
-constexpr auto kButtons = std::to_array<ToolButton>({
+constexpr auto kButtons = std::to_array<BarButton>({
     {cmd::kNewFile, "document-new", "new_file"},
     {cmd::kNewFolder, "folder-new", "new_folder"},
     {cmd::kProperties, "document-properties", "properties"},
@@ -73,27 +68,14 @@ MainToolBar::MainToolBar(CommandActions& actions, QWidget* parent)
     InitFrameIcons();
     setObjectName(QStringLiteral("ToolBar"));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (const ToolButton& button : kButtons) {
-        if (button.id == 0) {
-            addSeparator();
-            continue;
-        }
-        QAction* action = actions.Action(button.id);
-        if (!action)
-            continue;
-        const QIcon bundled(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.bundled)));
-        action->setIcon(QIcon::fromTheme(QLatin1String(button.theme), bundled));
-        addAction(action);
-    }
+    AddBarButtons(*this, actions, kButtons);
     ApplyFlat(false);
 }
 
 void MainToolBar::ApplyFlat(bool flat)
 {
     m_flat = flat;
-    setMovable(flat);
-    for (QToolButton* button : findChildren<QToolButton*>())
-        button->setAutoRaise(flat);
+    ApplyFlatBar(*this, flat);
 }
 
 } // namespace bivora

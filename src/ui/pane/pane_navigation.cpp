@@ -1,6 +1,8 @@
 // Moving the pane from folder to folder.
 #include "ui/pane/pane_view.h"
 
+#include "base/text_forms.h"
+
 #include "base/general_settings.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
@@ -16,15 +18,6 @@
 namespace bivora {
 
 namespace {
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 // The mount path of the drive a folder lies on (the key of the per-drive folders),
 // empty for a folder that is on no drive.
@@ -53,7 +46,7 @@ std::optional<ItemIdList> DriveRootId(const ItemIdList& id)
 
 void PaneView::InitialUpdate()
 {
-    std::string start = m_ctx.commandLineFolder ? Trimmed(*m_ctx.commandLineFolder) : std::string();
+    std::string start = m_ctx.commandLineFolder ? TrimmedBlanks(*m_ctx.commandLineFolder) : std::string();
     if (start.empty())
         start = m_startFolder;
     if (start.empty())

@@ -1,5 +1,7 @@
 #include "ui/pane/pane_navigator.h"
 
+#include "base/text_forms.h"
+
 #include "base/mirror_move.h"
 #include "base/pattern_list.h"
 #include "shell/path_resolver.h"
@@ -28,15 +30,6 @@ namespace bivora {
 namespace {
 
 constexpr int kBookmarkCount = 6;
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 // A path in a menu text: its ampersands are no mnemonics.
 QString MenuEscaped(const std::string& path)
@@ -84,7 +77,7 @@ std::string PaneNavigator::BaseFolder() const
 PaneNavigator::TypedOutcome PaneNavigator::GoToTyped(const std::string& text)
 {
     using namespace resolve;
-    const std::string input = Trimmed(text);
+    const std::string input = TrimmedBlanks(text);
     PaneView& pane = m_pane;
     const auto finish = [&](TypedOutcome outcome) {
         if (outcome != TypedOutcome::Done)

@@ -1,6 +1,8 @@
 // The pane's stored settings: read at construction, written when the pane closes.
 #include "ui/pane/pane_view.h"
 
+#include "base/text_forms.h"
+
 #include "base/date_kind.h"
 #include "base/general_settings.h"
 #include "base/registry_keys.h"
@@ -36,15 +38,6 @@ QString DateTitle(DateKind dateKind)
     return QStringLiteral("Modified");
 }
 
-std::string Trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 void PaneView::LoadSettings()
@@ -60,7 +53,7 @@ void PaneView::LoadSettings()
         m_filterText = m_filter.CanonicalText();
     else
         m_filterText = "*";
-    m_startFolder = Trimmed(store.GetString(m_section, reg::value::kInitialFolder));
+    m_startFolder = TrimmedBlanks(store.GetString(m_section, reg::value::kInitialFolder));
 
     m_list->MakeColumns({QStringLiteral("Name"), QStringLiteral("Size"), DateTitle(m_model->ShownDateKind())},
                         {kNameWidth, kSizeWidth, kDateWidth}, {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft},
