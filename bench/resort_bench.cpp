@@ -1,7 +1,8 @@
 // Re-sorting a large folder as a user does it, in the whole program's window.
 //
 //   bivora_resort_bench make FOLDER ENTRIES   makes a folder of that many entries
-//   bivora_resort_bench FOLDER [STYLES]       shows it in the left pane and times re-sorts
+//   bivora_resort_bench FOLDER [STYLES [SELECTIONS]]
+//                                             shows it in the left pane and times re-sorts
 //
 // The folder holds names as people have them: camera numbers (IMG_01234.JPG), long
 // names sharing a prefix, mixed-case documents with numbers, some folders; sizes and
@@ -9,15 +10,17 @@
 // shuffled order.
 //
 // For each view style (STYLES: letters d details, l list, s small icons, i large icons;
-// default "dli") and each selection (none, all by Ctrl+A, a scattered one: the newest
-// third of the rows, selected while they run by date) it times, from the event
-// to the first frame the view paints ("paint") and to the moment the event loop has
-// nothing left to do ("idle": batched layouts, the status bar):
+// default "dli") and each selection (SELECTIONS: n none, a all by Ctrl+A, s a scattered
+// one: the newest third of the rows, selected while they run by date; default "nas")
+// it times, from the event to the first frame the view paints ("paint") and to the
+// moment the event loop has nothing left to do ("idle": batched layouts, the status bar):
 //   click-name   a click on the Name header (details only): descending, then ascending
 //   cmd-*        the sort commands through the frame's command router
 //   select-*, ctrl-down, clear   making the selection, moving the cursor over a
 //                scattered one (the status bar counts the selection anew), clearing it
-// One line per figure: "STYLE SELECTION ACTION paint_ms idle_ms". Runs offscreen
+// One line per figure: "STYLE SELECTION ACTION paint_ms idle_ms cpu_ms", the last the
+// GUI thread's processor time to idle, which other programs on the machine barely
+// change. Runs offscreen
 // unless QT_QPA_PLATFORM says otherwise (xvfb-run works too).
 
 #include "base/registry_keys.h"
@@ -43,6 +46,7 @@
 #include <QTreeView>
 
 #include <fcntl.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,12 +133,20 @@ bool Until(const std::function<bool()>& done, int milliseconds = 600000)
     return true;
 }
 
+double ThreadCpuMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 // Times an action to the view's next painted frame and to the loop's next idle moment.
 class FrameClock : public QObject {
 public:
     struct Figures {
         double paint = -1;
         double idle = -1;
+        double cpu = -1; // of the GUI thread, from the action to idle: other programs add nothing
     };
 
     // Runs the loop until a pass over it finds nothing to do (no posted event, no due timer).
@@ -158,13 +170,16 @@ public:
         m_painted = false;
         view->viewport()->installEventFilter(this);
         m_startNs = m_clock.nsecsElapsed();
+        const double cpuStart = ThreadCpuMs();
         action();
         Settle();
+        const double cpuEnd = ThreadCpuMs();
         view->viewport()->removeEventFilter(this);
         Figures figures;
         if (m_painted)
             figures.paint = static_cast<double>(m_paintedNs - m_startNs) / 1e6;
         figures.idle = static_cast<double>(m_idleNs - m_startNs) / 1e6;
+        figures.cpu = cpuEnd - cpuStart;
         return figures;
     }
 
@@ -191,7 +206,7 @@ private:
     qint64 m_idleNs = 0;
 };
 
-int Run(const std::string& folder, const std::string& styles, int argc, char* argv[])
+int Run(const std::string& folder, const std::string& styles, const std::string& selections, int argc, char* argv[])
 {
     QApplication qtApp(argc, argv);
     QTemporaryDir home;
@@ -226,7 +241,7 @@ int Run(const std::string& folder, const std::string& styles, int argc, char* ar
     PaneModel& model = pane.Model();
     FrameClock clock;
     const auto report = [](const char* style, const char* selected, const char* action, FrameClock::Figures f) {
-        std::printf("%-7s %-9s %-16s %10.1f %10.1f\n", style, selected, action, f.paint, f.idle);
+        std::printf("%-7s %-9s %-16s %10.1f %10.1f %10.1f\n", style, selected, action, f.paint, f.idle, f.cpu);
         std::fflush(stdout);
     };
     const auto route = [&](int id) { window.Frame().ExecuteCommand(id); };
@@ -244,6 +259,8 @@ int Run(const std::string& folder, const std::string& styles, int argc, char* ar
         QAbstractItemView* view = list.CurrentView();
         view->setFocus();
         for (const char* selected : {"none", "all", "scattered"}) {
+            if (selections.find(selected[0]) == std::string::npos)
+                continue;
             // name ascending, nothing selected, the first row focused
             if (list.SortKey() != cmd::kSortByName || !list.Ascending()) {
                 list.OnCommand(cmd::kSortByName);
@@ -267,12 +284,15 @@ int Run(const std::string& folder, const std::string& styles, int argc, char* ar
                     QTest::keyClick(view, Qt::Key_Down, Qt::ControlModifier);
                 }));
             }
-            long long selectedRows = 0;
-            const QItemSelection ranges = selection.selection();
-            for (const QItemSelectionRange& range : ranges)
-                selectedRows += range.height();
-            std::printf("# %s %s: %lld rows selected in %lld ranges\n", styleName, selected, selectedRows,
-                        static_cast<long long>(ranges.size()));
+            {
+                // a copy of the selection holds persistent indexes a sort would have to move
+                long long selectedRows = 0;
+                const QItemSelection ranges = selection.selection();
+                for (const QItemSelectionRange& range : ranges)
+                    selectedRows += range.height();
+                std::printf("# %s %s: %lld rows selected in %lld ranges\n", styleName, selected, selectedRows,
+                            static_cast<long long>(ranges.size()));
+            }
             if (style == cmd::kDetails) {
                 QHeaderView* header = list.DetailsView()->header();
                 const QPoint name(header->sectionViewportPosition(0) + header->sectionSize(0) / 2,
@@ -308,5 +328,5 @@ int main(int argc, char* argv[])
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    return Run(argv[1], argc > 2 ? argv[2] : "dli", argc, argv);
+    return Run(argv[1], argc > 2 ? argv[2] : "dli", argc > 3 ? argv[3] : "nas", argc, argv);
 }

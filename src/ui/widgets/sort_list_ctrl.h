@@ -80,6 +80,10 @@ public:
     void SetRowState(int row, int mode);
     // The focused row, -1 when none.
     int FocusedRow() const;
+    // The rows selected in every column, ascending. Costs the selected rows and the
+    // ranges of the selection, not their product, so a re-sort that scatters a large
+    // selection over many ranges leaves it cheap to count.
+    std::vector<int> SelectedRows() const;
 
     int ViewStyle() const { return m_viewStyle; }
     // Shows the view of a view command id (59408..59411); other ids are ignored.
