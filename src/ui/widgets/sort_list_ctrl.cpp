@@ -446,8 +446,15 @@ void SortListCtrl::Sort()
     if (!m_comparison || m_model.rowCount() < 2)
         return;
     const std::uint32_t param = MakeSortParam(m_sortKey, m_ascending);
-    const std::vector<int> order =
-        m_model.SortedOrder([this, param](int a, int b) { return m_comparison(a, b, param); });
+    const SortableRowModel::RowCompare compare = [this, param](int a, int b) { return m_comparison(a, b, param); };
+    std::vector<int> order;
+    if (m_ordering && !m_model.InOrder(compare)) {
+        order = m_ordering(param);
+        if (order.size() != static_cast<std::size_t>(m_model.rowCount()))
+            order = m_model.SortedOrder(compare);
+    } else if (!m_ordering) {
+        order = m_model.SortedOrder(compare);
+    }
     if (order.empty())
         return;
     if (!m_selection->hasSelection()) {

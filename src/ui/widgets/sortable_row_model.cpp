@@ -84,21 +84,25 @@ bool SortableRowModel::SortRows(const RowCompare& compare)
 std::vector<int> SortableRowModel::SortedOrder(const RowCompare& compare) const
 {
     const int count = rowCount();
-    if (count < 2 || !compare)
-        return {};
-
     // Rows already in order (a re-sort after a refresh, rows added in order) cost one
     // comparison each and no layout change.
-    bool ordered = true;
-    for (int row = 1; row < count && ordered; ++row)
-        ordered = compare(row - 1, row) <= 0;
-    if (ordered)
+    if (count < 2 || !compare || InOrder(compare))
         return {};
 
     std::vector<int> order(static_cast<std::size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&compare](int a, int b) { return compare(a, b) < 0; });
     return order;
+}
+
+bool SortableRowModel::InOrder(const RowCompare& compare) const
+{
+    const int count = rowCount();
+    for (int row = 1; row < count; ++row) {
+        if (compare(row - 1, row) > 0)
+            return false;
+    }
+    return true;
 }
 
 std::vector<int> SortableRowModel::ApplyOrder(const std::vector<int>& order)

@@ -39,6 +39,8 @@ public:
     // the stable order by compare (position i holds the row that goes there), or
     // nothing when the rows run in that order already, at one comparison per row.
     std::vector<int> SortedOrder(const RowCompare& compare) const;
+    // Whether the rows run in the order of compare already.
+    bool InOrder(const RowCompare& compare) const;
     // Puts the rows in an order of SortedOrder with one layout change; returns the
     // new row of each old row (nothing, and no change, for an order of another length).
     std::vector<int> ApplyOrder(const std::vector<int>& order);

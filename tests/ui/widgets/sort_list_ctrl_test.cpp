@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 
 namespace bivora::test {
 namespace {
@@ -556,6 +557,32 @@ TEST_F(SortListCtrlTest, SelectedRowsAreRowsSelectedInEveryColumnAndSurviveResor
         EXPECT_EQ(model.At(ctrl->FocusedRow()).id, focusedId);
     }
     EXPECT_GT(ctrl->SelectionModel()->selection().size(), 2);
+}
+
+TEST_F(SortListCtrlTest, AnOrderingReplacesTheSortOnlyForRowsOutOfOrder)
+{
+    Fill({{"c", 1}, {"a", 3}, {"b", 2}});
+    auto ctrl = Make();
+    int asked = 0;
+    std::size_t answerLength = 3;
+    // the order by size, descending or not, as the comparison gives it
+    ctrl->SetOrdering([&](std::uint32_t param) {
+        ++asked;
+        std::vector<int> order(answerLength);
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return CompareNameSize(model, a, b, param) < 0; });
+        return order;
+    });
+    ctrl->OnCommand(cmd::kSortBySize);
+    EXPECT_EQ(model.Names(), (std::vector<QString>{"c", "b", "a"}));
+    EXPECT_EQ(asked, 1);
+    ctrl->OnCommand(cmd::kSortBySize); // in order already: nothing to ask
+    EXPECT_EQ(asked, 1);
+    answerLength = 2; // an answer that does not fit falls back to the comparison
+    ctrl->OnCommand(cmd::kSortByName);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(model.Names(), (std::vector<QString>{"a", "b", "c"}));
+    EXPECT_TRUE(model.IsConsistent());
 }
 
 TEST_F(SortListCtrlTest, DoubleClickOnEmptySpaceReportsNoRow)
