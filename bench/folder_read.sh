@@ -62,7 +62,7 @@ report=$(BIVORA_BENCH_DIR="$folder" "$program" --benchmark_repetitions="$runs" \
   --benchmark_report_aggregates_only=true --benchmark_format=console 2>/dev/null)
 pick() { awk -v name="$1_median" '$1 == name { print $2 }' <<<"$report"; }
 read_ms=$(pick BM_OpenAndEnumerate/real_time)
-merge_ms=$(pick BM_MergeRefreshUnchanged/real_time)
+merge_ms=$(pick BM_RefreshUnchanged/real_time)
 scan_ms=$(pick BM_ReadDirectory/real_time)
 
 awk -v n="$count" -v f="$find_ms" -v r="$read_ms" -v m="$merge_ms" -v s="$scan_ms" 'BEGIN {

@@ -23,6 +23,7 @@
 #include "ui/pane/pane_view.h"
 #include "ui/platform/icon_cache.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/job_registry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -95,6 +96,7 @@ int main(int argc, char* argv[])
     const char* runsText = std::getenv("BIVORA_BENCH_RUNS");
     const int runs = std::max(1, runsText ? std::atoi(runsText) : 5);
 
+    JobRegistry jobs;
     ShellNamespace ns(Environment::FromProcess());
     const std::optional<ItemIdList> id = ns.ParsePath(dir);
     if (!id) {
@@ -110,7 +112,7 @@ int main(int argc, char* argv[])
     NoKeys keys;
     NoLauncher launcher;
     PaneSharedState shared;
-    PaneContext context{store, general, ns, icons, status, prompts, keys, launcher, shared};
+    PaneContext context{store, general, ns, icons, status, prompts, keys, launcher, shared, jobs};
 
     PaneView pane(context, true);
     pane.resize(1000, 700);

@@ -15,30 +15,6 @@ namespace bivora {
 
 namespace {
 
-// The files an exec would try, in order: the program itself when it names a path, else
-// the program in each folder of PATH. Built before the fork, since the child may only
-// make async-signal-safe calls.
-std::vector<std::string> Candidates(const std::string& program)
-{
-    if (program.find('/') != std::string::npos)
-        return {program};
-    const char* variable = std::getenv("PATH");
-    const std::string path = variable && *variable ? variable : "/usr/local/bin:/usr/bin:/bin";
-    std::vector<std::string> candidates;
-    std::size_t pos = 0;
-    for (;;) {
-        const std::size_t end = path.find(':', pos);
-        std::string folder = path.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-        if (folder.empty())
-            folder = "."; // an empty entry means the working folder
-        candidates.push_back(folder + "/" + program);
-        if (end == std::string::npos)
-            break;
-        pos = end + 1;
-    }
-    return candidates;
-}
-
 bool WriteAll(int fd, const void* data, std::size_t size)
 {
     const char* bytes = static_cast<const char*>(data);
@@ -87,12 +63,34 @@ bool WriteAll(int fd, const void* data, std::size_t size)
 
 } // namespace
 
+std::vector<std::string> ProgramCandidates(const std::string& program, std::string_view pathVariable)
+{
+    if (program.find('/') != std::string::npos)
+        return {program};
+    const std::string_view path = pathVariable.empty() ? std::string_view("/usr/local/bin:/usr/bin:/bin") : pathVariable;
+    std::vector<std::string> candidates;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t end = path.find(':', pos);
+        std::string folder(path.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
+        if (folder.empty())
+            folder = "."; // an empty entry means the working folder
+        candidates.push_back(folder + "/" + program);
+        if (end == std::string_view::npos)
+            break;
+        pos = end + 1;
+    }
+    return candidates;
+}
+
 SysStatus StartDetachedProcess(const std::string& program, const std::vector<std::string>& arguments,
                                const std::string& workingDirectory)
 {
     if (program.empty())
         return SysStatus::Failure(ENOENT);
-    const std::vector<std::string> candidates = Candidates(program);
+    // built before the fork, since the child may only make async-signal-safe calls
+    const char* pathVariable = std::getenv("PATH");
+    const std::vector<std::string> candidates = ProgramCandidates(program, pathVariable ? pathVariable : "");
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 2);
     argv.push_back(const_cast<char*>(program.c_str()));

@@ -3,9 +3,15 @@
 #include "shell/sys_result.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bivora {
+
+// The files an exec of program tries, in order: program itself when it holds a "/",
+// else program in each folder of pathVariable (a PATH value; an empty one stands for
+// the system's default folders).
+std::vector<std::string> ProgramCandidates(const std::string& program, std::string_view pathVariable);
 
 // Starts a program detached from this process, with no shell between: the program,
 // its arguments and the working folder reach it as the exact bytes given, whatever

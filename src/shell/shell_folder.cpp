@@ -3,6 +3,7 @@
 #include "shell/directory_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <unordered_map>
 
@@ -35,20 +36,24 @@ IdentityView IdentityOf(const ShellItem& item)
     return {item.Id().kind, item.Id().key};
 }
 
+IdentityView IdentityOf(const RecordKey& record)
+{
+    return {record.kind, record.key};
+}
+
 // The not-yet-matched records of the existing list, looked up by identity. A search
 // finds the first unmatched record in list order, as a scan after the insertion point
 // would. While the re-read keeps the old order, matching is one comparison per record;
 // the index is built only at the first record out of order.
 class UnmatchedRecords {
 public:
-    explicit UnmatchedRecords(ItemList& items) : m_items(items) {}
+    explicit UnmatchedRecords(const std::vector<RecordKey>& items) : m_items(items) {}
 
     // The index of the record to merge with, or -1; the record counts as matched after it.
-    std::ptrdiff_t Take(const ShellItem& fresh)
+    std::ptrdiff_t Take(const IdentityView& id)
     {
-        const IdentityView id = IdentityOf(fresh);
         if (!m_indexed) {
-            if (m_cursor < m_items.size() && IdentityOf(*m_items[m_cursor]) == id)
+            if (m_cursor < m_items.size() && IdentityOf(m_items[m_cursor]) == id)
                 return static_cast<std::ptrdiff_t>(m_cursor++);
             BuildIndex();
         }
@@ -73,7 +78,7 @@ private:
         m_first.reserve(m_items.size() - m_cursor);
         // Backwards, so that each chain runs in list order.
         for (std::size_t i = m_items.size(); i-- > m_cursor;) {
-            auto [slot, inserted] = m_first.try_emplace(IdentityOf(*m_items[i]), i);
+            auto [slot, inserted] = m_first.try_emplace(IdentityOf(m_items[i]), i);
             if (!inserted) {
                 m_next[i] = slot->second;
                 slot->second = i;
@@ -81,16 +86,34 @@ private:
         }
     }
 
-    ItemList& m_items;
+    const std::vector<RecordKey>& m_items;
     std::size_t m_cursor = 0; // every record before it is matched
     bool m_indexed = false;
     std::unordered_map<IdentityView, std::size_t, IdentityHash> m_first;
     std::vector<std::size_t> m_next; // the next record of the same identity
 };
 
+FolderReadResult Failed(int error)
+{
+    return {FolderReadResult::kFailed, error};
+}
+
+// The namespace shared when its owner shares it, else borrowed.
+std::shared_ptr<const ShellNamespace> Share(const ShellNamespace& ns)
+{
+    if (std::shared_ptr<const ShellNamespace> shared = ns.weak_from_this().lock())
+        return shared;
+    return std::shared_ptr<const ShellNamespace>(std::shared_ptr<const ShellNamespace>(), &ns);
+}
+
 } // namespace
 
-ShellFolder::ShellFolder(const ShellNamespace& ns, std::uint32_t enumFlags) : m_ns(ns), m_enumFlags(enumFlags) {}
+bool FolderReadResult::Gone() const
+{
+    return status == kFailed && (error == ENOENT || error == ENOTDIR);
+}
+
+ShellFolder::ShellFolder(const ShellNamespace& ns, std::uint32_t enumFlags) : m_ns(Share(ns)), m_enumFlags(enumFlags) {}
 
 ShellFolder::~ShellFolder() = default;
 
@@ -100,29 +123,29 @@ bool ShellFolder::IsFileSystemRoot() const
     return (m_attributes & root) == root;
 }
 
-int ShellFolder::Open(ItemIdList id, bool read, const std::atomic<bool>* cancel)
+FolderReadResult ShellFolder::Open(ItemIdList id, bool read, const std::atomic<bool>* cancel)
 {
-    std::optional<ShellNamespace::Folder> bound = m_ns.Bind(id);
+    std::optional<ShellNamespace::Folder> bound = m_ns->Bind(id);
     if (!bound)
-        return kFailed;
+        return Failed(ENOENT);
 
     // A file-system folder inside another one is no root: only a drive's mount point
     // (whose parent is Computer) keeps the ancestor bit.
     std::uint32_t attributes = bound->attributes;
     if ((attributes & attr::kFileSystem) && (attributes & attr::kFileSysAncestor) && !id.IsEmpty()) {
-        const auto parentAttributes = m_ns.Attributes(*id.ParentId(1));
+        const auto parentAttributes = m_ns->Attributes(*id.ParentId(1));
         if (parentAttributes && (*parentAttributes & attr::kFileSystem))
             attributes &= ~attr::kFileSysAncestor;
     }
 
-    std::string path = m_ns.ParsingName(id).value_or(std::string());
+    std::string path = m_ns->ParsingName(id).value_or(std::string());
     std::string title;
     const bool fileSystem = (attributes & attr::kFileSystem) != 0;
     const bool root = fileSystem && (attributes & attr::kFileSysAncestor);
     if (fileSystem && !root && !path.empty())
         title = path;
     else
-        title = m_ns.DisplayName(id).value_or(std::string());
+        title = m_ns->DisplayName(id).value_or(std::string());
     if (title.empty())
         title = "<no Name>";
     if (path.empty()) {
@@ -132,11 +155,11 @@ int ShellFolder::Open(ItemIdList id, bool read, const std::atomic<bool>* cancel)
     bound->attributes = attributes;
 
     ItemList items;
-    int result = kOk;
+    FolderReadResult result{kOk, 0};
     if (read) {
         result = EnumerateInto(*bound, items, cancel);
         if (result == kFailed)
-            return kFailed;
+            return result;
     }
 
     m_id = std::move(id);
@@ -146,10 +169,11 @@ int ShellFolder::Open(ItemIdList id, bool read, const std::atomic<bool>* cancel)
     m_path = std::move(path);
     m_title = std::move(title);
     m_items = std::move(items);
+    ++m_version;
     return result;
 }
 
-int ShellFolder::Enumerate(ItemList& list, const std::atomic<bool>* cancel)
+FolderReadResult ShellFolder::Enumerate(ItemList& list, const std::atomic<bool>* cancel)
 {
     ShellNamespace::Folder bound;
     bound.kind = m_kind;
@@ -158,11 +182,12 @@ int ShellFolder::Enumerate(ItemList& list, const std::atomic<bool>* cancel)
     return EnumerateInto(bound, list, cancel);
 }
 
-int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& list, const std::atomic<bool>* cancel)
+FolderReadResult ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& list,
+                                            const std::atomic<bool>* cancel)
 {
     using Kind = ShellNamespace::Folder::Kind;
     std::uint32_t flags = m_enumFlags;
-    if (m_ns.ShowHiddenFiles())
+    if (m_ns->ShowHiddenFiles())
         flags |= enumflags::kIncludeHidden;
     const bool fileSystemFolder = (bound.attributes & attr::kFileSystem) != 0;
     const std::size_t start = list.size();
@@ -172,10 +197,12 @@ int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& li
     // its directory can be read, and reports the other as not accessible.
     std::optional<std::vector<ShellNamespace::Child>> children;
     if (bound.kind != Kind::Directory) {
-        children = m_ns.EnumerateVirtual(bound, flags);
+        children = m_ns->EnumerateVirtual(bound, flags, cancel);
+        if (Cancelled(cancel))
+            return Failed(ECANCELED);
         if (!children) {
             if (bound.kind != Kind::Desktop)
-                return kFailed;
+                return Failed(EIO);
             someFailed = true;
         }
     }
@@ -183,7 +210,7 @@ int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& li
     if (bound.kind == Kind::Directory || bound.kind == Kind::Desktop) {
         DirectoryReadResult read;
         if (!bound.directory.empty()) {
-            read = ReadDirectory(bound.directory, flags, cancel, [&](FindData&& find) {
+            read = m_ns->ReadDirectory(bound.directory, flags, cancel, [&](FindData&& find) {
                 auto item = std::make_unique<ShellItem>(this, ItemId{ItemId::Kind::Entry, find.name});
                 if (item->Init(std::move(find)))
                     list.push_back(std::move(item));
@@ -197,7 +224,7 @@ int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& li
         const bool directoryFailed = bound.kind == Kind::Directory && !read.opened && !someFailed;
         if (read.cancelled || desktopWithoutAnything || directoryFailed) {
             list.resize(start);
-            return kFailed;
+            return Failed(read.cancelled ? ECANCELED : read.error != 0 ? read.error : EIO);
         }
         if (!read.opened)
             someFailed = true;
@@ -217,55 +244,163 @@ int ShellFolder::EnumerateInto(const ShellNamespace::Folder& bound, ItemList& li
     }
     if (Cancelled(cancel)) {
         list.resize(start);
-        return kFailed;
+        return Failed(ECANCELED);
     }
-    return someFailed ? kPartial : kOk;
+    return {someFailed ? kPartial : kOk, 0};
 }
 
-bool ShellFolder::MergeRefresh(std::uint64_t& runningTotal, const std::atomic<bool>* cancel)
+RefreshReader::RefreshReader() = default;
+RefreshReader::RefreshReader(RefreshReader&&) noexcept = default;
+RefreshReader& RefreshReader::operator=(RefreshReader&&) noexcept = default;
+RefreshReader::~RefreshReader() = default;
+
+namespace {
+
+// Puts one fresh record (or entry) into the difference: an existing record's index,
+// with a change when its size, modified time or attributes differ, or, made by make,
+// an added record.
+template <typename Make>
+void Match(RefreshDiff& diff, UnmatchedRecords& unmatched, const std::vector<RecordKey>& base, IdentityView id,
+           std::uint64_t size, FileTime modified, std::uint32_t attributes, Make&& make)
 {
+    const std::ptrdiff_t index = unmatched.Take(id);
+    if (index < 0) {
+        diff.order.push_back(-1 - static_cast<std::ptrdiff_t>(diff.added.size()));
+        diff.added.push_back(make());
+        return;
+    }
+    const RecordKey& existing = base[static_cast<std::size_t>(index)];
+    if (existing.size != size || existing.modified != modified || existing.attributes != attributes)
+        diff.changed.push_back({static_cast<std::size_t>(index), size, modified, attributes});
+    diff.order.push_back(index);
+}
+
+} // namespace
+
+FolderReadResult RefreshReader::Read(RefreshDiff& diff, const std::atomic<bool>* cancel)
+{
+    diff = RefreshDiff();
+    diff.version = m_version;
+    if (m_reader->m_kind == ShellNamespace::Folder::Kind::Directory)
+        return ReadDirectory(diff, cancel);
+
     ItemList fresh;
-    if (Enumerate(fresh, cancel) == kFailed)
-        return false;
-
-    ItemList merged;
-    merged.reserve(fresh.size() + m_items.size());
-    UnmatchedRecords unmatched(m_items);
+    const FolderReadResult result = m_reader->Enumerate(fresh, cancel);
+    if (result == ShellFolder::kFailed)
+        return result;
+    diff.order.reserve(fresh.size());
+    UnmatchedRecords unmatched(m_base);
     for (std::unique_ptr<ShellItem>& record : fresh) {
-        const std::ptrdiff_t index = unmatched.Take(*record);
-        if (index < 0) {
-            record->state = ShellItem::kAdded;
-            merged.push_back(std::move(record));
-            continue;
-        }
-        std::unique_ptr<ShellItem>& existing = m_items[static_cast<std::size_t>(index)];
-        if (existing->size != record->size || existing->modified != record->modified
-            || existing->Attributes() != record->Attributes()) {
-            if (existing->state == ShellItem::kShown) {
-                existing->state = ShellItem::kChanged;
-                runningTotal += record->size - existing->size; // wraps back when it shrank
-            }
-            existing->size = record->size;
-            existing->modified = record->modified;
-            // A name that became a folder (or stopped being a link) must not keep the
-            // old kind; created and accessed times stay as they were.
-            existing->SetAttributes(record->Attributes());
-        }
-        merged.push_back(std::move(existing));
+        Match(diff, unmatched, m_base, IdentityOf(*record), record->size, record->modified, record->Attributes(),
+              [&record] { return std::move(record); });
     }
+    return result;
+}
 
-    // What was not matched has vanished: shown rows stay until the pane removes them,
-    // records the pane does not show go at once.
-    for (std::unique_ptr<ShellItem>& existing : m_items) {
-        if (!existing)
-            continue;
-        if (existing->state == ShellItem::kShown) {
-            existing->state = ShellItem::kVanished;
-            merged.push_back(std::move(existing));
-        }
+FolderReadResult RefreshReader::ReadDirectory(RefreshDiff& diff, const std::atomic<bool>* cancel)
+{
+    // As ShellFolder::EnumerateInto reads a directory, but an entry that matches a
+    // record stays an entry: only the added ones become records.
+    const ShellFolder& folder = *m_reader;
+    std::uint32_t flags = folder.m_enumFlags;
+    if (folder.m_ns->ShowHiddenFiles())
+        flags |= enumflags::kIncludeHidden;
+    std::vector<FindData> entries;
+    entries.reserve(m_base.size());
+    bool someFailed = false;
+    const DirectoryReadResult read =
+        folder.m_ns->ReadDirectory(folder.m_directory, flags, cancel, [&](FindData&& find) {
+            if (find.name.empty())
+                someFailed = true;
+            else
+                entries.push_back(std::move(find));
+        });
+    someFailed = someFailed || read.someFailed;
+    if (read.cancelled || Cancelled(cancel))
+        return Failed(ECANCELED);
+    if (!read.opened && !someFailed)
+        return Failed(read.error != 0 ? read.error : EIO);
+    if (!read.opened)
+        someFailed = true;
+
+    diff.order.reserve(entries.size());
+    UnmatchedRecords unmatched(m_base);
+    // the entries last listed first, as a read orders them
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        FindData& find = *it;
+        const std::uint32_t attributes = ShellItem::EntryAttributes(find);
+        const IdentityView id{ItemId::Kind::Entry, find.name};
+        Match(diff, unmatched, m_base, id, find.size, find.modified, attributes, [&] {
+            auto item = std::make_unique<ShellItem>(m_reader.get(), ItemId{ItemId::Kind::Entry, find.name});
+            item->Init(std::move(find));
+            return item;
+        });
     }
-    m_items = std::move(merged);
-    return true;
+    return {someFailed ? ShellFolder::kPartial : ShellFolder::kOk, 0};
+}
+
+RefreshReader ShellFolder::PrepareRefresh() const
+{
+    RefreshReader reader;
+    reader.m_reader = std::make_unique<ShellFolder>(*m_ns, m_enumFlags);
+    ShellFolder& copy = *reader.m_reader;
+    copy.m_ns = m_ns;
+    copy.m_attributes = m_attributes;
+    copy.m_kind = m_kind;
+    copy.m_directory = m_directory;
+    copy.m_path = m_path;
+    copy.m_title = m_title;
+    reader.m_base.reserve(m_items.size());
+    for (const auto& item : m_items)
+        reader.m_base.push_back({item->Id().kind, item->Id().key, item->size, item->modified, item->Attributes()});
+    reader.m_version = m_version;
+    return reader;
+}
+
+std::optional<RefreshApplied> ShellFolder::ApplyRefresh(RefreshDiff&& diff)
+{
+    if (diff.version != m_version)
+        return std::nullopt;
+    RefreshApplied applied;
+    applied.changed.reserve(diff.changed.size());
+    for (const RefreshDiff::Change& change : diff.changed) {
+        ShellItem& item = *m_items[change.index];
+        applied.changed.push_back({&item, item.size});
+        item.size = change.size;
+        item.modified = change.modified;
+        // A name that became a folder (or stopped being a link) must not keep the old
+        // kind; created and accessed times stay as they were.
+        item.SetAttributes(change.attributes);
+    }
+    ItemList ordered;
+    ordered.reserve(diff.order.size());
+    applied.added.reserve(diff.added.size());
+    for (const std::ptrdiff_t from : diff.order) {
+        if (from >= 0) {
+            ordered.push_back(std::move(m_items[static_cast<std::size_t>(from)]));
+            continue;
+        }
+        std::unique_ptr<ShellItem>& record = diff.added[static_cast<std::size_t>(-1 - from)];
+        record->m_folder = this;
+        applied.added.push_back(record.get());
+        ordered.push_back(std::move(record));
+    }
+    for (std::unique_ptr<ShellItem>& existing : m_items) {
+        if (existing)
+            applied.vanished.push_back(std::move(existing));
+    }
+    m_items = std::move(ordered);
+    ++m_version;
+    return applied;
+}
+
+std::optional<RefreshApplied> ShellFolder::Refresh(const std::atomic<bool>* cancel)
+{
+    RefreshReader reader = PrepareRefresh();
+    RefreshDiff diff;
+    if (reader.Read(diff, cancel) == kFailed)
+        return std::nullopt;
+    return ApplyRefresh(std::move(diff));
 }
 
 ShellItem* ShellFolder::FindItemByName(std::string_view name) const
@@ -290,8 +425,10 @@ void ShellFolder::RemoveItem(const ShellItem* item)
 {
     const auto found = std::find_if(m_items.begin(), m_items.end(),
                                     [item](const std::unique_ptr<ShellItem>& own) { return own.get() == item; });
-    if (found != m_items.end())
+    if (found != m_items.end()) {
         m_items.erase(found);
+        ++m_version;
+    }
 }
 
 std::optional<ItemIdList> ShellFolder::ParentId(std::size_t n) const

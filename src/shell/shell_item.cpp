@@ -8,14 +8,19 @@ namespace bivora {
 
 ShellItem::ShellItem(ShellFolder* folder, ItemId id) : m_folder(folder), m_id(std::move(id)) {}
 
-bool ShellItem::Init(FindData&& find)
+std::uint32_t ShellItem::EntryAttributes(const FindData& find)
 {
     std::uint32_t attributes = attr::kFileSystem;
     if (find.isLink)
         attributes |= attr::kLink;
     else if (find.isDirectory)
         attributes |= attr::kFolder | attr::kFileSysAncestor;
-    SetAttributes(attributes);
+    return attributes;
+}
+
+bool ShellItem::Init(FindData&& find)
+{
+    SetAttributes(EntryAttributes(find));
     m_name = std::move(find.name);
     size = find.size;
     modified = find.modified;

@@ -15,18 +15,10 @@ namespace bivora {
 class ShellFolder;
 
 // One child of an opened folder. Records are owned by their folder and live as
-// long as it does, except that merges and pane removals destroy vanished ones.
+// long as it does, except that refreshes and pane removals destroy vanished ones.
+// How a record is shown (its row, its icon) is the view's business, not the record's.
 class ShellItem {
 public:
-    // Display states of a record.
-    enum State : std::int32_t {
-        kHidden = 0,   // hidden by the pane's visual filter
-        kShown = 1,
-        kAdded = 2,    // arrived in a refresh
-        kVanished = 3, // gone in a refresh, kept until the pane removes its row
-        kChanged = 4,  // size or modified time changed in a refresh
-    };
-
     ShellItem(ShellFolder* folder, ItemId id);
 
     const ItemId& Id() const { return m_id; }
@@ -39,16 +31,13 @@ public:
     // The name shown in the Name column.
     const std::string& DisplayName() const { return m_displayName.empty() ? m_name : m_displayName; }
 
-    std::int32_t state = kShown;
     std::uint64_t size = 0;
     FileTime modified = 0;
     FileTime created = 0;
     FileTime accessed = 0;
 
-    // Filled lazily by the user interface's icon cache: -1 until looked up.
-    std::int32_t iconIndex = -1;
-    std::int32_t openIconIndex = -1;
-
+    // The attributes a directory entry gives its record.
+    static std::uint32_t EntryAttributes(const FindData& find);
     // Fills the record from a directory entry of a file-system folder. False when the
     // entry cannot become a record (it has no name); the caller discards it then.
     bool Init(FindData&& find);
@@ -86,6 +75,8 @@ public:
     RowKey Key() const { return {m_name, IsFolder(false), size, modified, created, accessed}; }
 
 private:
+    friend class ShellFolder; // a refresh moves records read elsewhere into the folder
+
     ShellFolder* m_folder;
     ItemId m_id;
     std::uint32_t m_attributes = 0;

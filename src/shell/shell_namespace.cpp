@@ -575,9 +575,20 @@ std::optional<std::string> ShellNamespace::ParsingName(const ItemIdList& id) con
     return FileSystemPath(id);
 }
 
-std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtual(const Folder& folder,
-                                                                                   std::uint32_t flags) const
+DirectoryReadResult ShellNamespace::ReadDirectory(const std::string& path, std::uint32_t flags,
+                                                  const std::atomic<bool>* cancel,
+                                                  const std::function<void(FindData&&)>& sink) const
 {
+    if (m_directoryReader)
+        return m_directoryReader(path, flags, cancel, sink);
+    return bivora::ReadDirectory(path, flags, cancel, sink);
+}
+
+std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtual(const Folder& folder,
+                                                                                   std::uint32_t flags,
+                                                                                   const std::atomic<bool>* cancel) const
+{
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     std::vector<Child> children;
     const bool folders = (flags & enumflags::kFolders) != 0;
     const bool nonFolders = (flags & enumflags::kNonFolders) != 0;
@@ -605,6 +616,8 @@ std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtu
             return children;
         const bool network = folder.kind == Folder::Kind::Network;
         for (const Drive& drive : Drives()) {
+            if (cancelled())
+                return std::nullopt;
             if (network && !drive.network)
                 continue;
             Child child;
@@ -625,6 +638,10 @@ std::optional<std::vector<ShellNamespace::Child>> ShellNamespace::EnumerateVirtu
             return children; // no trash yet: an empty Trash
         constexpr std::string_view kSuffix = ".trashinfo";
         while (dirent* entry = ::readdir(dir)) {
+            if (cancelled()) {
+                ::closedir(dir);
+                return std::nullopt;
+            }
             const std::string_view infoName = entry->d_name;
             if (infoName.size() <= kSuffix.size() || infoName.substr(infoName.size() - kSuffix.size()) != kSuffix)
                 continue;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "shell/directory_reader.h"
 #include "shell/environment.h"
 #include "shell/item_id.h"
 #include "shell/shell_types.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,9 +43,19 @@ std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::st
 //
 // Thread safety: every const member may be called from any thread at once; the
 // namespace keeps no state that a call changes except the hidden-files switch.
-class ShellNamespace {
+// Owned by a std::shared_ptr, it is shared by the folders read from it (see ShellFolder).
+class ShellNamespace : public std::enable_shared_from_this<ShellNamespace> {
 public:
     explicit ShellNamespace(Environment env);
+
+    // How folders read a directory: ReadDirectory, or a stand-in a test sets before any
+    // folder is read (one that blocks like a dead mount, say).
+    using DirectoryReader = std::function<DirectoryReadResult(const std::string& path, std::uint32_t flags,
+                                                              const std::atomic<bool>* cancel,
+                                                              const std::function<void(FindData&&)>& sink)>;
+    void SetDirectoryReader(DirectoryReader reader) { m_directoryReader = std::move(reader); }
+    DirectoryReadResult ReadDirectory(const std::string& path, std::uint32_t flags, const std::atomic<bool>* cancel,
+                                      const std::function<void(FindData&&)>& sink) const;
 
     const Environment& Env() const { return m_env; }
 
@@ -82,7 +95,8 @@ public:
 
     // The children of a virtual folder: the Desktop's own virtual items (its directory
     // entries are read separately), Computer's drives, Network's drives, the Trash's
-    // items. nullopt when the folder cannot be read. Hidden trash items obey kIncludeHidden.
+    // items. nullopt when the folder cannot be read or cancel was set. Hidden trash items
+    // obey kIncludeHidden.
     struct Child {
         ItemId id;
         std::uint32_t attributes = 0;
@@ -90,7 +104,8 @@ public:
         std::string displayName; // the name shown
         std::optional<FindData> find; // present for file-system children
     };
-    std::optional<std::vector<Child>> EnumerateVirtual(const Folder& folder, std::uint32_t flags) const;
+    std::optional<std::vector<Child>> EnumerateVirtual(const Folder& folder, std::uint32_t flags,
+                                                       const std::atomic<bool>* cancel = nullptr) const;
 
     // An absolute path ("/x/y", "~", "~/x"), or a virtual folder's parsing name, to its
     // canonical list: Computer -> the drive with the longest mount path that is a prefix
@@ -108,6 +123,7 @@ public:
 private:
     Environment m_env;
     std::atomic<bool> m_showHidden{true};
+    DirectoryReader m_directoryReader;
 };
 
 } // namespace bivora

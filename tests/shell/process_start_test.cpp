@@ -6,29 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace bivora {
 namespace {
 
+using test::AppearsSoon;
 using test::TempTree;
-
-// True once the path exists, false after a generous time.
-bool AppearsSoon(const std::string& path)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    struct stat st {};
-    while (::lstat(path.c_str(), &st) != 0) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
 
 // Every byte but NUL and "/" is legal in a name; none may change on the way.
 TEST(ProcessStart, ProgramGetsTheExactBytesInItsWorkingFolder)

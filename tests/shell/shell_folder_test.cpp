@@ -1,11 +1,16 @@
 #include "shell/shell_folder.h"
 
+#include "shell/directory_reader.h"
+
 #include "folder_fixture.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <map>
 
 namespace bivora {
 namespace {
@@ -30,7 +35,6 @@ TEST_F(ShellFolderTest, ReadsEntriesInReverseListingOrderWithTheirKinds)
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Attributes(), attr::kFileSystem);
     EXPECT_EQ(file->size, 5u);
-    EXPECT_EQ(file->state, ShellItem::kShown);
     EXPECT_NE(file->modified, 0);
     EXPECT_NE(file->accessed, 0);
     EXPECT_EQ(file->Id(), (ItemId{ItemId::Kind::Entry, "file.txt"}));
@@ -84,17 +88,19 @@ TEST_F(ShellFolderTest, DesktopListsItsDirectoryThenItsVirtualItems)
     EXPECT_EQ(Names(folder), expected);
 
     // The file and the virtual item of the same name stay two records through a refresh.
-    std::uint64_t total = 0;
     const ShellItem* computer = folder.FindItemById({ItemId::Kind::Special, "Computer"});
     const ShellItem* file = folder.FindItemById({ItemId::Kind::Entry, "Computer"});
     ASSERT_TRUE(computer && file && computer != file);
     std::filesystem::remove(desktop + "/note.txt");
-    ASSERT_TRUE(folder.MergeRefresh(total));
+    const auto applied = folder.Refresh();
+    ASSERT_TRUE(applied);
     EXPECT_EQ(folder.FindItemById({ItemId::Kind::Special, "Computer"}), computer);
     EXPECT_EQ(folder.FindItemById({ItemId::Kind::Entry, "Computer"}), file);
-    EXPECT_EQ(computer->state, ShellItem::kShown);
-    EXPECT_EQ(file->state, ShellItem::kShown);
-    EXPECT_EQ(folder.FindItemByName("note.txt")->state, ShellItem::kVanished);
+    EXPECT_TRUE(applied->added.empty());
+    EXPECT_TRUE(applied->changed.empty());
+    ASSERT_EQ(applied->vanished.size(), 1u);
+    EXPECT_EQ(applied->vanished[0]->Name(), "note.txt");
+    EXPECT_EQ(folder.FindItemByName("note.txt"), nullptr);
 }
 
 TEST_F(ShellFolderTest, ResultsForFoldersThatCannotBeFullyRead)
@@ -112,7 +118,9 @@ TEST_F(ShellFolderTest, ResultsForFoldersThatCannotBeFullyRead)
         ShellFolder folder(ns);
         if (folder.Open(IdOf(listOnly), true) != Open::kPartial || !folder.Items().empty())
             return 1;
-        if (folder.Open(IdOf(closed), true) != Open::kFailed || folder.Path() != listOnly)
+        // a folder that may not be read has not gone
+        const FolderReadResult denied = folder.Open(IdOf(closed), true);
+        if (denied != Open::kFailed || denied.error != EACCES || denied.Gone() || folder.Path() != listOnly)
             return 2;
         // The Desktop is every pane's fallback: it opens with what it can list.
         ShellFolder top(ns);
@@ -136,17 +144,21 @@ TEST_F(ShellFolderTest, FailedOrCancelledOpenChangesNothing)
     tree.MakeFile("other/x");
     ItemIdList vanishing = IdOf(other);
     std::filesystem::remove_all(other);
-    EXPECT_EQ(folder.Open(vanishing, true), Open::kFailed);
+    const FolderReadResult gone = folder.Open(vanishing, true);
+    EXPECT_EQ(gone, Open::kFailed);
+    EXPECT_EQ(gone.error, ENOENT);
+    EXPECT_TRUE(gone.Gone());
 
     std::atomic<bool> cancel{true};
-    EXPECT_EQ(folder.Open(IdOf(tree.MakeDir("third")), true, &cancel), Open::kFailed);
+    const FolderReadResult cancelled = folder.Open(IdOf(tree.MakeDir("third")), true, &cancel);
+    EXPECT_EQ(cancelled, Open::kFailed);
+    EXPECT_EQ(cancelled.error, ECANCELED);
     EXPECT_EQ(folder.Path(), data);
     EXPECT_EQ(folder.Id(), IdOf(data));
     ASSERT_EQ(folder.Items().size(), 1u);
     EXPECT_EQ(folder.Items()[0].get(), kept);
 
-    std::uint64_t total = 0;
-    EXPECT_FALSE(folder.MergeRefresh(total, &cancel));
+    EXPECT_FALSE(folder.Refresh(&cancel));
     EXPECT_EQ(folder.FindItemByName("kept"), kept);
 }
 
@@ -171,6 +183,12 @@ TEST_F(ShellFolderTest, TrashShowsItemsByOriginalNameWithTheirSizes)
     ASSERT_NE(old, nullptr);
     EXPECT_TRUE(old->IsFolder(false));
     EXPECT_EQ(old->size, 0u);
+
+    // a read that is asked to stop stops inside the Trash's listing as well
+    std::atomic<bool> stop{true};
+    ShellNamespace::Folder bound = *ns.Bind(*ns.ParsePath("::{Trash}"));
+    EXPECT_FALSE(ns.EnumerateVirtual(bound, enumflags::kPane, &stop));
+    EXPECT_EQ(trash.Open(*ns.ParsePath("::{Trash}"), true, &stop).error, ECANCELED);
 }
 
 TEST_F(ShellFolderTest, HiddenFilesFollowTheSwitchAtTheNextRead)
@@ -183,101 +201,107 @@ TEST_F(ShellFolderTest, HiddenFilesFollowTheSwitchAtTheNextRead)
     EXPECT_EQ(Names(folder), std::vector<std::string>{"shown"});
 
     ns.SetShowHiddenFiles(true);
-    std::uint64_t total = 0;
-    ASSERT_TRUE(folder.MergeRefresh(total));
-    ASSERT_TRUE(folder.FindItemByName(".profile"));
-    EXPECT_EQ(folder.FindItemByName(".profile")->state, ShellItem::kAdded);
-    EXPECT_EQ(folder.FindItemByName("shown")->state, ShellItem::kShown);
+    const auto applied = folder.Refresh();
+    ASSERT_TRUE(applied);
+    ASSERT_EQ(applied->added.size(), 1u);
+    EXPECT_EQ(applied->added[0], folder.FindItemByName(".profile"));
+    EXPECT_EQ(applied->added[0]->Folder(), &folder);
+    EXPECT_TRUE(applied->changed.empty());
+    EXPECT_TRUE(applied->vanished.empty());
 }
 
-TEST_F(ShellFolderTest, MergeKeepsUnchangedRecordsAndMarksTheRest)
+TEST_F(ShellFolderTest, RefreshKeepsUnchangedRecordsAndReportsTheRest)
 {
     tree.MakeFile("data/same", "s");
     tree.MakeFile("data/grows", "0123456789");
     tree.MakeFile("data/shrinks", "0123456789");
+    const std::string touched = tree.MakeFile("data/touched", "t");
+    test::SetTimes(touched, 1500000000, 1500000000);
     tree.MakeFile("data/goes", "g");
-    tree.MakeFile("data/filtered-out", "f");
     tree.MakeFile("data/a.txt", "lower");
     tree.MakeFile("data/A.txt", "upper");
-    ShellFolder folder(ns);
-    ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
-    ASSERT_EQ(folder.Items().size(), 7u);
-    ShellItem* same = folder.FindItemByName("same");
-    ShellItem* grows = folder.FindItemByName("grows");
-    ShellItem* lower = folder.FindItemByName("a.txt");
-    ASSERT_NE(lower, folder.FindItemByName("A.txt"));
-    folder.FindItemByName("filtered-out")->state = ShellItem::kHidden;
-    const FileTime createdBefore = grows->created;
-    const std::vector<std::string> before = Names(folder);
-
-    test::AppendBytes(tree.Path("data/grows"), 10);
-    test::SetFileSize(tree.Path("data/shrinks"), 4);
-    std::filesystem::remove(tree.Path("data/goes"));
-    std::filesystem::remove(tree.Path("data/filtered-out"));
-    std::filesystem::remove(tree.Path("data/A.txt"));
-    for (int i = 0; i < 5; ++i)
-        tree.MakeFile("data/new" + std::to_string(i), "nn");
-
-    std::uint64_t total = 1000;
-    ASSERT_TRUE(folder.MergeRefresh(total));
-    EXPECT_EQ(total, 1000u + 10u - 6u); // added files are the pane's to count, not the merge's
-
-    // The records in the re-read's order, then the shown vanished ones in their old order.
-    std::vector<std::string> expected = Reversed(ListingOrder(data));
-    for (const std::string& name : before) {
-        if (name == "goes" || name == "A.txt")
-            expected.push_back(name);
-    }
-    EXPECT_EQ(Names(folder), expected);
-
-    EXPECT_EQ(folder.FindItemByName("same"), same);
-    EXPECT_EQ(same->state, ShellItem::kShown);
-    EXPECT_EQ(folder.FindItemByName("grows"), grows);
-    EXPECT_EQ(grows->state, ShellItem::kChanged);
-    EXPECT_EQ(grows->size, 20u);
-    EXPECT_EQ(grows->created, createdBefore);
-    EXPECT_EQ(folder.FindItemByName("shrinks")->state, ShellItem::kChanged);
-    EXPECT_EQ(folder.FindItemByName("goes")->state, ShellItem::kVanished);
-    EXPECT_EQ(folder.FindItemByName("A.txt")->state, ShellItem::kVanished);
-    EXPECT_EQ(folder.FindItemByName("a.txt"), lower);
-    EXPECT_EQ(lower->state, ShellItem::kShown);
-    EXPECT_EQ(folder.FindItemByName("filtered-out"), nullptr);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(folder.FindItemByName("new" + std::to_string(i))->state, ShellItem::kAdded);
-}
-
-TEST_F(ShellFolderTest, MergeOfAChangedHiddenRecordLeavesTheTotalAlone)
-{
-    tree.MakeFile("data/quiet", "q");
-    ShellFolder folder(ns);
-    ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
-    ShellItem* quiet = folder.FindItemByName("quiet");
-    quiet->state = ShellItem::kHidden;
-    test::AppendBytes(tree.Path("data/quiet"), 100);
-    std::uint64_t total = 7;
-    ASSERT_TRUE(folder.MergeRefresh(total));
-    EXPECT_EQ(total, 7u);
-    EXPECT_EQ(quiet->state, ShellItem::kHidden);
-    EXPECT_EQ(quiet->size, 101u);
-}
-
-TEST_F(ShellFolderTest, MergeNoticesANameThatChangedKind)
-{
     tree.MakeFile("data/thing");
     ShellFolder folder(ns);
     ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
+    ASSERT_EQ(folder.Items().size(), 8u);
+    ShellItem* same = folder.FindItemByName("same");
+    ShellItem* grows = folder.FindItemByName("grows");
+    ShellItem* lower = folder.FindItemByName("a.txt");
     ShellItem* thing = folder.FindItemByName("thing");
-    ASSERT_FALSE(thing->IsFolder(false));
+    ASSERT_NE(lower, folder.FindItemByName("A.txt"));
+    const FileTime createdBefore = grows->created;
+    const FileTime touchedBefore = folder.FindItemByName("touched")->modified;
+
+    test::AppendBytes(tree.Path("data/grows"), 10);
+    test::SetFileSize(tree.Path("data/shrinks"), 4);
+    test::SetTimes(touched, 1600000000, 1600000000); // same size, a new time
+    std::filesystem::remove(tree.Path("data/goes"));
+    std::filesystem::remove(tree.Path("data/A.txt"));
     std::filesystem::remove(tree.Path("data/thing"));
-    tree.MakeDir("data/thing");
-    std::uint64_t total = 0;
-    ASSERT_TRUE(folder.MergeRefresh(total));
+    tree.MakeDir("data/thing"); // the same name, now a folder
+    for (int i = 0; i < 3; ++i)
+        tree.MakeFile("data/new" + std::to_string(i), "nn");
+
+    auto applied = folder.Refresh();
+    ASSERT_TRUE(applied);
+    // the records take the re-read's order; the vanished ones are handed out
+    EXPECT_EQ(Names(folder), Reversed(ListingOrder(data)));
+    std::map<std::string, std::uint64_t> changed;
+    for (const RefreshApplied::Changed& change : applied->changed)
+        changed[change.item->Name()] = change.oldSize;
+    EXPECT_EQ(changed, (std::map<std::string, std::uint64_t>{{"grows", 10}, {"shrinks", 10}, {"thing", 0}, {"touched", 1}}));
+    std::vector<std::string> added;
+    for (const ShellItem* item : applied->added)
+        added.push_back(item->Name());
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, (std::vector<std::string>{"new0", "new1", "new2"}));
+    std::vector<std::string> vanished;
+    for (const auto& item : applied->vanished)
+        vanished.push_back(item->Name());
+    std::sort(vanished.begin(), vanished.end());
+    EXPECT_EQ(vanished, (std::vector<std::string>{"A.txt", "goes"}));
+
+    EXPECT_EQ(folder.FindItemByName("same"), same);
+    EXPECT_EQ(folder.FindItemByName("a.txt"), lower);
+    EXPECT_EQ(folder.FindItemByName("grows"), grows);
+    EXPECT_EQ(grows->size, 20u);
+    EXPECT_EQ(grows->created, createdBefore);
+    EXPECT_EQ(folder.FindItemByName("shrinks")->size, 4u);
+    EXPECT_NE(folder.FindItemByName("touched")->modified, touchedBefore);
+    FindData now;
+    ASSERT_TRUE(StatEntry(touched, now));
+    EXPECT_EQ(folder.FindItemByName("touched")->modified, now.modified);
     EXPECT_EQ(folder.FindItemByName("thing"), thing);
     EXPECT_TRUE(thing->IsFolder(false));
-    EXPECT_EQ(thing->state, ShellItem::kChanged);
 }
 
-TEST_F(ShellFolderTest, SizesAndTotalsAreWhole64BitNumbers)
+TEST_F(ShellFolderTest, ADifferenceTakenBeforeTheRecordsChangedIsRefused)
+{
+    tree.MakeFile("data/one");
+    tree.MakeFile("data/two");
+    ShellFolder folder(ns);
+    ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
+    RefreshReader reader = folder.PrepareRefresh();
+    tree.MakeFile("data/three");
+    // the worker reads while the folder's thread drops a record
+    RefreshDiff diff;
+    ASSERT_EQ(reader.Read(diff), Open::kOk);
+    folder.RemoveItem(folder.FindItemByName("one"));
+    EXPECT_FALSE(folder.ApplyRefresh(std::move(diff)));
+    EXPECT_EQ(folder.Items().size(), 1u);
+    // the reader owns what it reads: the folder may go while it works
+    RefreshReader orphan = folder.PrepareRefresh();
+    {
+        ShellFolder gone(ns);
+        ASSERT_EQ(gone.Open(IdOf(data), true), Open::kOk);
+        orphan = gone.PrepareRefresh();
+    }
+    RefreshDiff later;
+    ASSERT_EQ(orphan.Read(later), Open::kOk);
+    EXPECT_EQ(later.order.size(), 3u);
+}
+
+TEST_F(ShellFolderTest, SizesAreWhole64BitNumbers)
 {
     const std::string big = tree.MakeFile("data/big");
     test::SetFileSize(big, 5'000'000'000);
@@ -287,9 +311,11 @@ TEST_F(ShellFolderTest, SizesAndTotalsAreWhole64BitNumbers)
     EXPECT_EQ(item->size, 5'000'000'000u);
 
     test::SetFileSize(big, 9'000'000'000);
-    std::uint64_t total = 5'000'000'000;
-    ASSERT_TRUE(folder.MergeRefresh(total));
-    EXPECT_EQ(total, 9'000'000'000u);
+    const auto applied = folder.Refresh();
+    ASSERT_TRUE(applied);
+    ASSERT_EQ(applied->changed.size(), 1u);
+    EXPECT_EQ(applied->changed[0].oldSize, 5'000'000'000u);
+    EXPECT_EQ(item->size, 9'000'000'000u);
 }
 
 TEST_F(ShellFolderTest, LookUpsAndRemoval)

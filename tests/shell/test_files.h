@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <fcntl.h>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace bivora::test {
@@ -35,6 +37,19 @@ inline void AppendBytes(const std::string& path, std::size_t count)
     const std::string bytes(count, 'x');
     EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(count));
     ::close(fd);
+}
+
+// True once the path exists, false after a generous time: for what a started program makes.
+inline bool AppearsSoon(const std::string& path)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    struct stat st {};
+    while (::lstat(path.c_str(), &st) != 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
 }
 
 inline void SetMode(const std::string& path, mode_t mode)

@@ -1,10 +1,13 @@
 #include "ui/app/app_window.h"
 
+#include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
 #include "ui/app/app_commands.h"
 #include "ui/app/bivora_app.h"
+#include "ui/app/pane_address_target.h"
 #include "ui/dialogs/options_sheet.h"
 #include "ui/commands/command_ids.h"
+#include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/desktop_apps.h"
@@ -14,6 +17,7 @@
 #include "ui/platform/qt_launcher.h"
 #include "ui/platform/qt_prompts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace bivora {
@@ -99,6 +103,11 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     options.saveSettings = [this] { return m_app.Settings().saveSettings; };
     options.flatToolbars = m_app.Settings().flatToolbars;
     options.driveBar2Root = &m_app.Settings().driveBar2Root;
+    options.historyItems = [this] { return m_app.Settings().historyItems; };
+    options.filterHistory = &m_shared.visualFilterHistory;
+    m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
+                                                    [this] { return m_pair->OtherPane(ActivePane()); },
+                                                    m_app.Store());
 
     auto makePane = [this](int column, QWidget* parent) -> FramePane* {
         // The panes are made inside the frame's construction, after its router and
@@ -116,10 +125,19 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_keyboard,
             m_launcher,
             m_shared,
+            m_app.Jobs(),
             const_cast<CommandRouter*>(&frame->Router()),
             m_pair.get(),
-            [frame](const QString& caption) { frame->setWindowTitle(caption); },
-            {},
+            [this, frame](const QString& caption) {
+                frame->setWindowTitle(caption);
+                // the active pane's state: its folder heads the address bar's list
+                if (const PaneView* active = ActivePane(); active && active->Folder()) {
+                    const ShellFolder* folder = active->Folder();
+                    frame->Address().ShowFolder(folder->IsFileSystem() ? folder->Path() : std::string(),
+                                                PaneAddressTarget::AddressTextOf(*active));
+                }
+            },
+            [frame] { return frame->Address().FocusAddress(); },
             {},
             m_apps.get(),
             [this](QWidget* owner, const std::vector<std::string>& paths) {
@@ -135,6 +153,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                                           makePane);
     m_frame->setWindowTitle(QStringLiteral("Bivora"));
     m_pair->SetFrame(m_frame.get());
+    m_frame->SetAddressTarget(m_address.get());
     m_frame->SetApplicationTarget(m_commands.get());
     m_commands->SetParentWindow(m_frame.get());
 }
@@ -159,16 +178,27 @@ PaneView* AppWindow::ActivePane() const
     return m_pair->ActivePane();
 }
 
-void AppWindow::Start()
+bool AppWindow::Start()
 {
     PaneView* active = m_app.LeftPaneActiveAtStart() ? LeftPane() : RightPane();
-    for (PaneView* pane : {LeftPane(), RightPane()})
+    m_frame->show();
+    // A close request during a read is handed back to the window once the read is
+    // over; the reads that would follow it are not started.
+    auto closeRequested = [this] { return !m_frame->isVisible(); };
+    for (PaneView* pane : {LeftPane(), RightPane()}) {
+        if (closeRequested())
+            break;
         pane->InitialUpdate();
+        // the close request a read handed back arrives here
+        QCoreApplication::sendPostedEvents();
+    }
+    if (closeRequested())
+        return false;
     active->Activate();
     if (active->ExtensionsHidden()) {
         QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get()] { frame->ExecuteCommand(cmd::kStartupSuggestion); });
     }
-    m_frame->show();
+    return true;
 }
 
 void AppWindow::Shutdown()
@@ -180,6 +210,8 @@ void AppWindow::Shutdown()
         m_frame->close();
     // The panes store their settings as they go with the frame; the application's
     // own settings come last.
+    if (m_frame)
+        m_frame->SetAddressTarget(nullptr);
     m_pair->SetFrame(nullptr);
     m_pair->SetPane(0, nullptr);
     m_pair->SetPane(1, nullptr);

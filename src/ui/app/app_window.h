@@ -13,6 +13,7 @@ class IconCache;
 class KeyboardState;
 class Launcher;
 class MainFrame;
+class PaneAddressTarget;
 class PaneView;
 class Prompts;
 
@@ -32,10 +33,12 @@ public:
     AppWindow(const AppWindow&) = delete;
     AppWindow& operator=(const AppWindow&) = delete;
 
-    // The last steps of start-up: the pane named by bLeftPaneActive becomes active, both
-    // panes open their start folders, and the suggestion about hidden extensions is
-    // posted when the active pane's folder calls for it. Then the window shows.
-    void Start();
+    // The last steps of start-up: the window shows at once, then both panes read their
+    // start folders as GoToFolder does (the window painting, Escape cancelling, a close
+    // request cancelling and closing), the pane named by bLeftPaneActive becomes active,
+    // and the suggestion about hidden extensions is posted when the active pane's folder
+    // calls for it. False when the window was closed meanwhile.
+    bool Start();
 
     // The exit path after the window has closed: the panes go (saving their settings),
     // then the application saves the rest. Safe to call more than once.
@@ -61,6 +64,7 @@ private:
     PaneSharedState m_shared;
     std::unique_ptr<Pair> m_pair;
     std::unique_ptr<AppCommands> m_commands;
+    std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<MainFrame> m_frame;
     bool m_shutDown = false;
 };

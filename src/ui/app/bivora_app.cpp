@@ -2,19 +2,23 @@
 
 #include "base/registry_keys.h"
 #include "shell/shell_namespace.h"
+#include "ui/jobs/job_registry.h"
 
 #include <unistd.h>
 
 namespace bivora {
 
 BivoraApp::BivoraApp(std::unique_ptr<SettingsStore> store, Environment env, CommandLine commandLine)
-    : m_store(std::move(store)), m_env(std::move(env)), m_commandLine(std::move(commandLine))
+    : m_jobs(std::make_unique<JobRegistry>())
+    , m_store(std::move(store))
+    , m_env(std::move(env))
+    , m_commandLine(std::move(commandLine))
 {
 }
 
 BivoraApp::~BivoraApp() = default;
 
-void BivoraApp::AttachNamespace(std::unique_ptr<ShellNamespace> shellNamespace)
+void BivoraApp::AttachNamespace(std::shared_ptr<ShellNamespace> shellNamespace)
 {
     m_namespace = std::move(shellNamespace);
     ApplyShowHiddenFiles();

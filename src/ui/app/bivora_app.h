@@ -12,6 +12,7 @@
 
 namespace bivora {
 
+class JobRegistry;
 class ShellNamespace;
 
 // The subsystems that keep settings of their own, in the order they save at exit.
@@ -28,8 +29,10 @@ enum class Subsystem {
 inline constexpr std::size_t kSubsystemCount = static_cast<std::size_t>(Subsystem::Editor) + 1;
 
 // The process-wide state: the settings store, the general settings, the namespace
-// the panes browse, the start folders and the temporary batch file. It lives on
-// the GUI thread from start-up to exit and hands references down.
+// the panes browse, the job registry of every worker, the start folders and the
+// temporary batch file. It lives on the GUI thread from start-up to exit and hands
+// references down. The registry goes last: whatever else goes first, a worker still
+// running shares what it reads (the namespace among it).
 class BivoraApp {
 public:
     BivoraApp(std::unique_ptr<SettingsStore> store, Environment env, CommandLine commandLine);
@@ -57,7 +60,9 @@ public:
     // The namespace the panes browse; null until one is attached. Attaching applies
     // the hidden-files setting to it.
     ShellNamespace* Namespace() const { return m_namespace.get(); }
-    void AttachNamespace(std::unique_ptr<ShellNamespace> shellNamespace);
+    void AttachNamespace(std::shared_ptr<ShellNamespace> shellNamespace);
+
+    JobRegistry& Jobs() { return *m_jobs; }
     // Hands the hidden-files setting to the namespace after the settings change.
     void ApplyShowHiddenFiles();
 
@@ -77,13 +82,14 @@ public:
     bool SettingsSaved() const { return m_settingsSaved; }
 
 private:
+    std::unique_ptr<JobRegistry> m_jobs; // first made, last gone
     std::unique_ptr<SettingsStore> m_store;
     Environment m_env;
     CommandLine m_commandLine;
     GeneralSettings m_settings;
     bool m_leftPaneActiveAtStart = true;
     std::string m_temporaryFilePath;
-    std::unique_ptr<ShellNamespace> m_namespace;
+    std::shared_ptr<ShellNamespace> m_namespace;
     std::array<Saver, kSubsystemCount> m_savers;
     bool m_settingsSaved = false;
 };

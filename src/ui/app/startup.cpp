@@ -7,9 +7,13 @@
 #include "ui/platform/icon_theme.h"
 #include "ui/app/app_window.h"
 #include "ui/frame/main_frame.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/platform/qsettings_store.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace bivora {
 
@@ -23,7 +27,7 @@ std::unique_ptr<BivoraApp> Startup(const std::vector<std::string>& arguments, En
 {
     CommandLine commandLine = ParseCommandLine(arguments, registry::kApplicationKey);
     std::unique_ptr<SettingsStore> store = openStore(env, commandLine.applicationKey);
-    auto shellNamespace = std::make_unique<ShellNamespace>(env);
+    auto shellNamespace = std::make_shared<ShellNamespace>(env);
     auto app = std::make_unique<BivoraApp>(std::move(store), std::move(env), std::move(commandLine));
     app->LoadSettings();
     app->AttachNamespace(std::move(shellNamespace));
@@ -50,9 +54,18 @@ int RunApplication(int argc, char* argv[])
     {
         AppWindow window(*app);
         CloseOnSignals closeOnSignals(window.Frame());
-        window.Start();
-        result = qtApp.exec();
+        // Start may have seen the window closed (a signal while the start folders were
+        // read): then there is no loop to run.
+        if (window.Start())
+            result = qtApp.exec();
         window.Shutdown();
+    }
+    // The settings are saved. A worker stuck on a dead mount is waited for a bounded
+    // time; the process then ends without it (it shares what it reads, and nothing of
+    // it is torn down under it).
+    if (!app->Jobs().Shutdown()) {
+        std::fflush(nullptr);
+        std::_Exit(result);
     }
     return result;
 }

@@ -72,6 +72,9 @@ CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
                                      QKeySequence(Qt::CTRL | Qt::SHIFT | static_cast<Qt::Key>(digit))});
     }
 
+    // Same folder with Alt loads the inactive pane's folder into the active one.
+    AddKey(cmd::kSameFolder, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)});
+
     m_idleTimer.setInterval(kIdleRefreshMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &CommandActions::RefreshAll);
     m_idleTimer.start();
@@ -172,6 +175,8 @@ void CommandActions::Refresh(QAction& action)
         action.setChecked(state.checked);
     if (state.text && action.text() != *state.text)
         action.setText(*state.text);
+    if (state.tip && action.toolTip() != *state.tip)
+        action.setToolTip(*state.tip);
 }
 
 void CommandActions::RefreshAll()

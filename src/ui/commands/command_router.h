@@ -13,6 +13,7 @@ struct CommandState {
     bool enabled = true;
     bool checked = false;
     std::optional<QString> text; // a new menu text, when the handler changes it
+    std::optional<QString> tip;  // a new tool tip, when the handler gives one
 };
 
 // One link of the command chain (tree, drive bar, active pane's list, active pane,

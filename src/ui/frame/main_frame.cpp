@@ -7,6 +7,7 @@
 #include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
 #include "ui/widgets/input_dlg.h"
+#include "ui/frame/address_bar.h"
 #include "ui/frame/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/frame/pane_splitter.h"
@@ -88,7 +89,18 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     m_statusBar = new MainStatusBar(m_prompts, this);
     setStatusBar(m_statusBar);
 
+    m_addressBar = new AddressBar(AddressBarServices{m_store, *m_statusBar, m_prompts, m_keyboard,
+                                                     m_options.historyItems},
+                                  *m_actions, this);
+    // posted by the field, so the edit text is up to date when the command runs
+    connect(m_addressBar, &AddressBar::ExecuteRequested, this, [this] { ExecuteCommand(cmd::kExecuteAddress); });
+    m_addressBar->LoadFolderHistory();
+    if (!m_options.filterHistory)
+        m_options.filterHistory = &m_ownFilterHistory;
+
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    addToolBar(Qt::TopToolBarArea, m_addressBar);
+    m_bars[bar::kAddressBar] = m_addressBar;
     addToolBar(Qt::BottomToolBarArea, m_toolBar);
     m_bars[bar::kToolBar] = m_toolBar;
 
@@ -118,6 +130,11 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
 
     m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
                                 [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    // the address text follows the active pane
+    connect(this, &MainFrame::ActivePaneChanged, this, [this] {
+        if (m_addressTarget)
+            m_addressBar->ShowText(m_addressTarget->ActiveAddressText());
+    });
     m_actions->RefreshAll();
 }
 
@@ -168,6 +185,12 @@ void MainFrame::OnFocusChanged(QWidget* now)
     }
 }
 
+void MainFrame::SetAddressTarget(AddressTarget* target)
+{
+    m_addressTarget = target;
+    m_addressBar->SetTarget(target);
+}
+
 void MainFrame::RegisterBar(int barId, QWidget* bar)
 {
     m_bars[barId] = bar;
@@ -196,6 +219,7 @@ void MainFrame::ShowBarIfHidden(int barId)
 void MainFrame::ApplyFlatToolbars(bool flat)
 {
     m_toolBar->ApplyFlat(flat);
+    m_addressBar->ApplyFlat(flat);
 }
 
 void MainFrame::SuspendAccelerators(bool suspend)
@@ -249,6 +273,22 @@ bool MainFrame::OnCommand(int id)
     case cmd::kStartupSuggestion:
         Status().ShowStatusMessage(QStringLiteral("Suggestion: Enable the DOS file extensions from Explorer"));
         return true;
+    case cmd::kExecuteAddress:
+        m_addressBar->Execute();
+        return true;
+    case cmd::kRunCommand:
+    case cmd::kDosCommand:
+        ShowBarIfHidden(bar::kAddressBar);
+        m_addressBar->StartCommand(id == cmd::kRunCommand ? '>' : '$');
+        return true;
+    case cmd::kRunHistory:
+        ShowBarIfHidden(bar::kAddressBar);
+        m_addressBar->PickFrom(m_addressBar->CommandHistory(), QStringLiteral("Shell/DOS command history"));
+        return true;
+    case cmd::kFilterHistory:
+        ShowBarIfHidden(bar::kAddressBar);
+        m_addressBar->PickFrom(*m_options.filterHistory, QStringLiteral("Visual filter history"));
+        return true;
     case cmd::kExit:
         close();
         return true;
@@ -270,6 +310,11 @@ bool MainFrame::OnUpdateCommand(int id, CommandState& state)
     case cmd::kOnePane:
     case cmd::kStartupSuggestion:
     case cmd::kExit:
+    case cmd::kExecuteAddress:
+    case cmd::kRunCommand:
+    case cmd::kDosCommand:
+    case cmd::kRunHistory:
+    case cmd::kFilterHistory:
         return true;
     case cmd::kLayout1:
     case cmd::kLayout2:
@@ -440,6 +485,7 @@ void MainFrame::SaveSettings()
     m_layouts.Save(m_store);
     m_store.WriteInt(kSection, registry::value::kLeftPaneWidth, m_splitter->ColumnWidth(0));
     m_store.WriteInt(kSection, registry::value::kLeftPaneActive, m_activeColumn == 0 ? 1 : 0);
+    m_addressBar->SaveHistories();
 }
 
 } // namespace bivora

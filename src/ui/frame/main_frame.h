@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/general_settings.h"
+#include "base/history_list.h"
 #include "base/layout_slots.h"
 #include "base/registry_keys.h"
 #include "ui/commands/command_router.h"
@@ -14,6 +15,8 @@
 
 namespace bivora {
 
+class AddressBar;
+class AddressTarget;
 class CommandActions;
 class KeyboardState;
 class MainStatusBar;
@@ -41,6 +44,11 @@ struct FrameOptions {
     // The run's bDriveBar2Root (GeneralSettings), which the panes follow and the frame
     // writes at close; without one the frame keeps a value of its own.
     bool* driveBar2Root = nullptr;
+    // nHistoryItems at the moment a history changes.
+    std::function<int()> historyItems = [] { return GeneralSettings().historyItems; };
+    // The process-wide visual filter history that History (Ctrl+H) picks from; without
+    // one the frame keeps a list of its own.
+    HistoryList* filterHistory = nullptr;
 };
 
 // Control-bar ids, as the bar toggles and ShowBarIfHidden name them.
@@ -74,6 +82,9 @@ public:
     StatusService& Status();
     MainStatusBar& StatusBar() const { return *m_statusBar; }
     MainToolBar& ToolBar() const { return *m_toolBar; }
+    AddressBar& Address() const { return *m_addressBar; }
+    // The panes as the address bar sees them (null: typed texts go nowhere).
+    void SetAddressTarget(AddressTarget* target);
     CommandActions& Actions() const { return *m_actions; }
     PaneSplitter& Splitter() const { return *m_splitter; }
     const LayoutSlots& Layouts() const { return m_layouts; }
@@ -129,6 +140,9 @@ private:
     CommandActions* m_actions = nullptr;
     MainStatusBar* m_statusBar = nullptr;
     MainToolBar* m_toolBar = nullptr;
+    AddressBar* m_addressBar = nullptr;
+    AddressTarget* m_addressTarget = nullptr;
+    HistoryList m_ownFilterHistory;
     PaneSplitter* m_splitter = nullptr;
     std::array<FramePane*, 2> m_panes{};
     int m_activeColumn = 0;

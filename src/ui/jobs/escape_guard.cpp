@@ -1,9 +1,25 @@
 #include "ui/jobs/escape_guard.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace bivora {
+
+namespace {
+
+// The top-level widget a platform window belongs to, else the window itself.
+QObject* WidgetOf(QWindow* window)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window)
+            return widget;
+    }
+    return window;
+}
+
+} // namespace
 
 EscapeGuard::EscapeGuard(std::function<void()> onEscape) : m_onEscape(std::move(onEscape))
 {
@@ -13,16 +29,44 @@ EscapeGuard::EscapeGuard(std::function<void()> onEscape) : m_onEscape(std::move(
 EscapeGuard::~EscapeGuard()
 {
     QCoreApplication::instance()->removeEventFilter(this);
+    if (QObject* target = m_closeTarget.data()) {
+        // posted: the guard goes while the work that held it is still on the stack
+        QMetaObject::invokeMethod(
+            target,
+            [target] {
+                if (auto* widget = qobject_cast<QWidget*>(target))
+                    widget->close();
+                else if (auto* window = qobject_cast<QWindow*>(target))
+                    window->close();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void EscapeGuard::Stop()
+{
+    if (m_escaped)
+        return;
+    m_escaped = true;
+    if (m_onEscape)
+        m_onEscape();
 }
 
 bool EscapeGuard::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_escaped) {
-            m_escaped = true;
-            if (m_onEscape)
-                m_onEscape();
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            Stop();
+        return true;
+    case QEvent::Close:
+        // A window's close comes to its platform window first, then to the widget.
+        if (auto* widget = qobject_cast<QWidget*>(watched);
+            (widget && widget->isWindow()) || qobject_cast<QWindow*>(watched)) {
+            event->ignore();
+            if (!m_closeTarget)
+                m_closeTarget = widget ? widget : WidgetOf(static_cast<QWindow*>(watched));
+            Stop();
         }
         return true;
     case QEvent::KeyRelease:
@@ -33,7 +77,6 @@ bool EscapeGuard::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
-    case QEvent::Close:
     case QEvent::DragEnter:
     case QEvent::Drop:
         return true;

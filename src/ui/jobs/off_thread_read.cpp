@@ -1,62 +1,46 @@
 #include "ui/jobs/off_thread_read.h"
 
-#include "ui/jobs/long_operation.h"
 #include "ui/commands/status_service.h"
 #include "ui/jobs/escape_guard.h"
+#include "ui/jobs/job_registry.h"
+#include "ui/jobs/long_operation.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <exception>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace bivora {
 
 namespace {
 
-// How long a cancelled worker may take to notice before it is left to itself.
-constexpr int kAbandonGraceMs = 250;
+// How long a worker asked to stop may take to notice before it is no longer waited for.
+constexpr int kStopGraceMs = 250;
 
-struct Job {
-    std::function<void(const std::atomic<bool>&)> work;
-    std::atomic<bool> cancel{false};
-    // GUI thread only:
-    bool done = false;
+// The waiter's side, shared with the job's end handler, which may run after the
+// waiter has gone.
+struct Wait {
+    bool ended = false;
     QEventLoop* loop = nullptr;
 };
 
 } // namespace
 
-bool RunOffGuiThread(const std::function<void(const std::atomic<bool>& cancel)>& work,
+bool RunOffGuiThread(JobRegistry& jobs, std::function<void(const std::atomic<bool>& cancel)> work,
                      const OffThreadOptions& options)
 {
-    auto job = std::make_shared<Job>();
-    job->work = work;
+    auto wait = std::make_shared<Wait>();
+    const JobRegistry::JobId id = jobs.Start(std::move(work), [wait] {
+        wait->ended = true;
+        if (wait->loop)
+            wait->loop->quit();
+    });
+    if (id == 0)
+        return false; // the program is shutting down
 
     QEventLoop loop;
-    job->loop = &loop;
-
-    std::thread worker([job] {
-        try {
-            job->work(job->cancel);
-        } catch (...) {
-            // a failed read is a failed read; exceptions do not cross threads
-            job->cancel.store(true);
-        }
-        // The job travels with the posted call, so it lives until the GUI thread has
-        // seen the end even when the waiter has gone.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [job] {
-                job->done = true;
-                if (job->loop)
-                    job->loop->quit();
-            },
-            Qt::QueuedConnection);
-    });
+    wait->loop = &loop;
 
     std::optional<WaitCursor> cursor;
     bool progressShown = false;
@@ -71,29 +55,25 @@ bool RunOffGuiThread(const std::function<void(const std::atomic<bool>& cancel)>&
     });
     uiTimer.start(options.uiDelayMs);
 
-    QTimer abandonTimer;
-    abandonTimer.setSingleShot(true);
-    QObject::connect(&abandonTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bool stopAsked = false;
+    QTimer graceTimer;
+    graceTimer.setSingleShot(true);
+    QObject::connect(&graceTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
     {
         EscapeGuard guard([&] {
-            job->cancel.store(true);
-            if (options.mayAbandon)
-                abandonTimer.start(kAbandonGraceMs);
+            stopAsked = true;
+            jobs.Stop(id);
+            graceTimer.start(kStopGraceMs);
         });
-        if (!job->done)
-            loop.exec(); // input reaches the guard, which lets only Escape act
+        if (!wait->ended)
+            loop.exec(); // input reaches the guard, which lets only Escape and close requests act
     }
-    job->loop = nullptr;
-
-    if (job->done)
-        worker.join();
-    else
-        worker.detach(); // abandoned after Escape; it owns its job and ends on its own
+    wait->loop = nullptr;
 
     uiTimer.stop();
     if (progressShown)
         options.status->HideProgress();
-    return job->done && !job->cancel.load();
+    return wait->ended && !stopAsked;
 }
 
 } // namespace bivora

@@ -6,6 +6,7 @@
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
+#include "ui/pane/pane_navigator.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
 
@@ -96,7 +97,7 @@ bool PaneView::OnCommand(int id)
         Properties();
         return true;
     default:
-        return false;
+        return m_nav->OnCommand(id);
     }
 }
 
@@ -115,7 +116,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
         return true;
     default:
         // commands whose handlers come later stay unclaimed, and so disabled
-        return false;
+        return m_nav->OnUpdateCommand(id, state);
     }
 }
 

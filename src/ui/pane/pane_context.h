@@ -18,6 +18,7 @@ namespace bivora {
 class CommandRouter;
 class DesktopAppDatabase;
 class IconCache;
+class JobRegistry;
 class KeyboardState;
 class Launcher;
 class PaneView;
@@ -46,6 +47,10 @@ struct PaneSharedState {
     std::array<std::string, 6> bookmarks;
     HistoryList visualFilterHistory;
     std::map<std::string, std::string> driveFolders;
+    // Mirror browsing (the other pane repeats each move) and synchronized scrolling:
+    // off at start, not stored.
+    bool mirrorBrowsing = false;
+    bool syncScrolling = false;
 };
 
 // What a pane is given by the application; every reference outlives the pane.
@@ -59,6 +64,8 @@ struct PaneContext {
     KeyboardState& keyboard;
     Launcher& launcher;
     PaneSharedState& shared;
+    // The application's workers: every read of the pane runs as one of its jobs.
+    JobRegistry& jobs;
     // Where commands of the pane's keys, caption and menus are sent, so that the
     // whole chain (and the enabling) applies. Without one the pane runs its own.
     CommandRouter* router = nullptr;

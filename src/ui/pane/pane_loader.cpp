@@ -3,7 +3,6 @@
 
 #include "base/general_settings.h"
 #include "base/sort_param.h"
-#include "shell/item_info.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "shell/shell_namespace.h"
@@ -18,49 +17,27 @@
 #include <QCoreApplication>
 #include <QItemSelectionModel>
 
-#include <cerrno>
-#include <sys/stat.h>
+#include <cstring>
 #include <unordered_set>
 
 namespace bivora {
-
-namespace {
-
-// A folder is gone when looking its path up says it does not exist; a folder that
-// may not be looked into is still there.
-bool FolderGone(const std::string& path)
-{
-    return IsFolderGone(path);
-}
-
-} // namespace
 
 // Marks the pane busy while a worker reads: commands, refresh requests and the
 // records wait until it ends.
 class PaneView::BusyScope {
 public:
-    BusyScope(PaneView& pane, bool freezeModel)
-        : m_pane(pane)
-        , m_freeze(freezeModel)
-    {
-        m_pane.m_busy = true;
-        if (m_freeze)
-            m_pane.m_model->SetFrozen(true);
-    }
+    explicit BusyScope(PaneView& pane) : m_pane(pane) { m_pane.m_busy = true; }
     ~BusyScope()
     {
-        if (m_freeze)
-            m_pane.m_model->SetFrozen(false);
         m_pane.m_busy = false;
         if (m_pane.m_refreshPending) {
             m_pane.m_refreshPending = false;
-            QCoreApplication::postEvent(&m_pane, new FolderChangedEvent(nullptr));
+            QCoreApplication::postEvent(&m_pane, new FolderChangedEvent());
         }
     }
 
 private:
     PaneView& m_pane;
-    bool m_freeze;
 };
 
 bool PaneView::GoToFolder(ItemIdList id)
@@ -70,14 +47,16 @@ bool PaneView::GoToFolder(ItemIdList id)
     StatusService& status = m_ctx.status;
     status.ShowStatusMessage(QStringLiteral("Reading folder..."));
 
-    // The worker owns the new folder until it hands it back; when it is left behind
-    // after Escape it destroys the folder itself. It also puts the records in the
-    // list's order and gathers their sort keys, so that the GUI thread only appends
-    // rows and the window keeps painting while a large folder is sorted.
+    // The worker owns the new folder until it hands it back, and the folder shares the
+    // namespace, so a worker no longer waited for touches nothing of the pane's. It
+    // also puts the records in the list's order and gathers their sort keys, so that
+    // the GUI thread only appends rows and the window keeps painting while a large
+    // folder is sorted.
     struct Read {
         std::unique_ptr<ShellFolder> folder;
         ItemIdList id;
-        int result = ShellFolder::kFailed;
+        FolderReadResult result;
+        std::string name; // of a folder that could not be read
         RowOrder order;
     };
     auto read = std::make_shared<Read>();
@@ -88,11 +67,17 @@ bool PaneView::GoToFolder(ItemIdList id)
     const DateKind dateKind = m_model->ShownDateKind();
     bool finished = false;
     {
-        BusyScope busy(*this, false);
+        BusyScope busy(*this);
         finished = RunOffGuiThread(
+            m_ctx.jobs,
             [read, sorted, sortParam, dateKind](const std::atomic<bool>& cancel) {
-                read->result = read->folder->Open(std::move(read->id), true, &cancel);
-                if (read->result == ShellFolder::kFailed || !sorted || cancel.load())
+                read->result = read->folder->Open(read->id, true, &cancel);
+                if (read->result == ShellFolder::kFailed) {
+                    const ShellNamespace& ns = read->folder->Namespace();
+                    read->name = ns.ParsingName(read->id).value_or(ns.DisplayName(read->id).value_or(std::string()));
+                    return;
+                }
+                if (!sorted || cancel.load())
                     return;
                 std::vector<ShellItem*>& items = read->order.items;
                 items.reserve(read->folder->Items().size());
@@ -107,16 +92,16 @@ bool PaneView::GoToFolder(ItemIdList id)
                 items = std::move(arranged);
                 read->order.keys.Permute(order);
             },
-            {&status, QStringLiteral("Reading folder..."), 300, true});
+            {&status, QStringLiteral("Reading folder..."), 300});
     }
     if (!finished) {
         status.ShowStatusMessage(QString());
         return false;
     }
     if (read->result == ShellFolder::kFailed) {
-        const std::string& title = read->folder->Title();
-        status.ShowStatusMessage(QStringLiteral("Reading from '%1' has failed miserably")
-                                     .arg(title.empty() ? QStringLiteral("(that folder)") : FromBytes(title)),
+        status.ShowStatusMessage(QStringLiteral("Reading from '%1' has failed: %2")
+                                     .arg(read->name.empty() ? QStringLiteral("(that folder)") : FromBytes(read->name),
+                                          QString::fromLocal8Bit(std::strerror(read->result.error))),
                                  true);
         return false;
     }
@@ -129,6 +114,7 @@ bool PaneView::GoToFolder(ItemIdList id)
     // rows go before the records they point at
     m_model->Clear();
     m_folder = std::move(read->folder);
+    ++m_folderGeneration;
     FillRows(read->order.items.empty() ? nullptr : &read->order);
 
     std::optional<std::string> focusName;
@@ -152,91 +138,93 @@ bool PaneView::RefreshPane(bool selectArrivals, std::vector<std::string>* names)
         m_refreshPending = true;
         return false;
     }
-    enum class Outcome { Failed, Gone, Merged };
+    // The worker reads into records of its own and compares them with a copy of what
+    // the folder held; the difference is applied here, so the rows keep reading their
+    // records while it runs.
     struct Refresh {
-        Outcome outcome = Outcome::Failed;
-        std::uint64_t total = 0;
+        RefreshReader reader;
+        RefreshDiff diff;
+        FolderReadResult result;
     };
-    Refresh refresh;
-    refresh.total = m_byteTotal;
-    ShellFolder* folder = m_folder.get();
-    const bool checkGone = folder->IsFileSystem() && !folder->IsFileSystemRoot();
-    const std::string path = folder->Path();
+    auto refresh = std::make_shared<Refresh>(Refresh{m_folder->PrepareRefresh(), {}, {}});
+    bool finished = false;
     {
-        // The worker changes the records: the rows answer from what they have made.
-        BusyScope busy(*this, true);
-        RunOffGuiThread(
-            [&refresh, folder, checkGone, &path](const std::atomic<bool>& cancel) {
-                if (checkGone && FolderGone(path)) {
-                    refresh.outcome = Outcome::Gone;
-                    return;
-                }
-                refresh.outcome = folder->MergeRefresh(refresh.total, &cancel) ? Outcome::Merged : Outcome::Failed;
+        BusyScope busy(*this);
+        finished = RunOffGuiThread(
+            m_ctx.jobs,
+            [refresh](const std::atomic<bool>& cancel) {
+                refresh->result = refresh->reader.Read(refresh->diff, &cancel);
             },
-            {&m_ctx.status, QStringLiteral("Reading folder..."), 300, false});
+            {&m_ctx.status, QStringLiteral("Reading folder..."), 300});
     }
-    switch (refresh.outcome) {
-    case Outcome::Gone:
-        GoToDesktop();
+    if (!finished)
         return false;
-    case Outcome::Failed:
+    if (refresh->result == ShellFolder::kFailed) {
+        // a folder that may not be read any more is still there; one that has gone is left
+        if (refresh->result.Gone() && m_folder->IsFileSystem() && !m_folder->IsFileSystemRoot())
+            GoToDesktop();
         return false;
-    case Outcome::Merged:
-        break;
     }
-    // A merge that ended is applied even when Escape came late: the records have changed.
-    m_byteTotal = refresh.total;
-    ApplyMerge(selectArrivals, names);
+    std::optional<RefreshApplied> applied = m_folder->ApplyRefresh(std::move(refresh->diff));
+    if (!applied)
+        return false; // the records changed meanwhile; the next refresh sees it
+    ApplyRefreshToRows(*applied, selectArrivals, names);
     return true;
 }
 
-void PaneView::ApplyMerge(bool selectArrivals, std::vector<std::string>* names)
+void PaneView::ApplyRefreshToRows(RefreshApplied& applied, bool selectArrivals, std::vector<std::string>* names)
 {
     m_list->setUpdatesEnabled(false);
-    const std::unordered_map<const ShellItem*, int> rowOf = m_model->RowIndex();
+    std::unordered_map<const ShellItem*, int> rowOf;
+    if (!applied.changed.empty() || !applied.vanished.empty())
+        rowOf = m_model->RowIndex();
     auto rowIn = [](const std::unordered_map<const ShellItem*, int>& index, const ShellItem* item) {
         const auto found = index.find(item);
         return found == index.end() ? -1 : found->second;
     };
 
-    std::vector<ShellItem*> arrivals;
-    std::vector<int> vanishedRows;
-    std::vector<const ShellItem*> vanished;
+    // Arrivals and shown records that changed are marked in the folder's order.
+    std::unordered_set<const ShellItem*> toMark;
+    if (selectArrivals)
+        toMark.insert(applied.added.begin(), applied.added.end());
+    for (const RefreshApplied::Changed& change : applied.changed) {
+        const int row = rowIn(rowOf, change.item);
+        if (row < 0)
+            continue; // hidden by the filter: nothing to show or count
+        m_byteTotal += change.item->size - change.oldSize; // wraps back when it shrank
+        m_model->RowChanged(row);
+        if (selectArrivals)
+            toMark.insert(change.item);
+    }
     std::vector<const ShellItem*> marked;
-    for (const auto& own : m_folder->Items()) {
-        ShellItem* item = own.get();
-        if (selectArrivals && (item->state == ShellItem::kAdded || item->state == ShellItem::kChanged)) {
-            marked.push_back(item);
+    if (!toMark.empty()) {
+        for (const auto& own : m_folder->Items()) {
+            if (!toMark.contains(own.get()))
+                continue;
+            marked.push_back(own.get());
             if (names)
-                names->push_back(item->Name());
-        }
-        switch (item->state) {
-        case ShellItem::kAdded:
-            if (Allows(*item)) {
-                item->state = ShellItem::kShown;
-                m_byteTotal += item->size;
-                arrivals.push_back(item);
-            } else {
-                item->state = ShellItem::kHidden;
-            }
-            break;
-        case ShellItem::kVanished:
-            vanishedRows.push_back(rowIn(rowOf, item));
-            m_byteTotal -= item->size;
-            vanished.push_back(item);
-            break;
-        case ShellItem::kChanged:
-            item->state = ShellItem::kShown;
-            m_model->RowChanged(rowIn(rowOf, item));
-            break;
-        default:
-            break;
+                names->push_back(own->Name());
         }
     }
-    // rows in ranges: the vanished ones out, the arrivals in at the end
+
+    std::vector<ShellItem*> arrivals;
+    for (ShellItem* item : applied.added) {
+        if (Allows(*item)) {
+            m_byteTotal += item->size;
+            arrivals.push_back(item);
+        }
+    }
+    std::vector<int> vanishedRows;
+    for (const auto& item : applied.vanished) {
+        const int row = rowIn(rowOf, item.get());
+        if (row >= 0) {
+            vanishedRows.push_back(row);
+            m_byteTotal -= item->size;
+        }
+    }
+    // rows in ranges: the vanished ones out (before their records go), the arrivals in at the end
     m_model->RemoveRows(std::move(vanishedRows));
-    for (const ShellItem* item : vanished)
-        m_folder->RemoveItem(item);
+    applied.vanished.clear();
     m_model->AppendRows(arrivals);
 
     QItemSelectionModel* selection = m_list->SelectionModel();

@@ -4,6 +4,7 @@
 #include "shell/shell_folder.h"
 #include "shell/shell_item.h"
 #include "ui/widgets/sort_list_ctrl.h"
+#include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
 #include "ui/platform/clipboard_items.h"
@@ -11,6 +12,7 @@
 #include "ui/platform/execute_item.h"
 #include "ui/platform/item_context_menu.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/job_registry.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,7 +21,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 
-#include <thread>
+#include <functional>
 
 namespace bivora {
 
@@ -41,25 +43,70 @@ void PaneView::OpenItem(bool useFocus)
     Execute(item->FullPath());
 }
 
+namespace {
+
+// Takes down the launcher call that executing an item decides on, so that a worker
+// can decide (reading the file's first bytes) and the GUI thread make the call.
+class DeferredLauncher final : public Launcher {
+public:
+    bool OpenWithDefault(const QString& path) override
+    {
+        m_call = [path](Launcher& launcher) { return Status(launcher.OpenWithDefault(path)); };
+        return true;
+    }
+    bool StartDetached(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory) override
+    {
+        m_call = [program, arguments, workingDirectory](Launcher& launcher) {
+            return Status(launcher.StartDetached(program, arguments, workingDirectory));
+        };
+        return true;
+    }
+    SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory) override
+    {
+        m_call = [program, arguments, workingDirectory](Launcher& launcher) {
+            return launcher.StartExact(program, arguments, workingDirectory);
+        };
+        return SysStatus(Done{});
+    }
+    // Makes the call taken down; success when there was none. A failure keeps its
+    // errno where the launcher gave one.
+    SysStatus MakeCall(Launcher& launcher) const { return m_call ? m_call(launcher) : SysStatus(Done{}); }
+
+private:
+    static SysStatus Status(bool started) { return started ? SysStatus(Done{}) : SysStatus::Failure(0); }
+    std::function<SysStatus(Launcher&)> m_call;
+};
+
+} // namespace
+
 void PaneView::Execute(const std::string& path)
 {
-    // The worker reads the file's first bytes and starts it; the launcher's calls and
-    // the report come back to the GUI thread. The worker is never waited for, so a
-    // hanging disk costs a thread, not the window.
+    // The worker reads the file's first bytes and decides; the launcher is called and
+    // the outcome reported on the GUI thread when it has ended. A hanging disk costs a
+    // job, not the window.
+    struct Run {
+        std::string path;
+        DeferredLauncher launcher;
+        ExecuteResult result;
+    };
+    auto run = std::make_shared<Run>();
+    run->path = path;
     QPointer<PaneView> self(this);
-    auto launcher = std::make_shared<GuiThreadLauncher>(m_ctx.launcher, this);
-    std::thread([path, self, launcher] {
-        const ExecuteResult result = ExecuteItem(path, *launcher);
-        if (result.Succeeded())
-            return;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, message = result.message] {
-                if (self)
-                    self->m_ctx.status.ShowStatusMessage(message, true);
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    m_ctx.jobs.Start([run](const std::atomic<bool>&) { run->result = ExecuteItem(run->path, run->launcher); },
+                     [self, run] {
+                         if (!self)
+                             return;
+                         QString message = run->result.message;
+                         if (run->result.Succeeded()) {
+                             const SysStatus started = run->launcher.MakeCall(self->m_ctx.launcher);
+                             if (!started)
+                                 message = LaunchFailureText(run->result.kind, run->path, started.Error());
+                         }
+                         if (!message.isEmpty())
+                             self->m_ctx.status.ShowStatusMessage(message, true);
+                     });
 }
 
 std::vector<SelectedItem> PaneView::SelectedItems() const

@@ -45,7 +45,6 @@ int PaneModel::rowCount(const QModelIndex& parent) const
 
 const QString& PaneModel::NameText(const Row& row) const
 {
-    // the name is never changed by a re-read, so it may be read while frozen
     if (row.name.isNull())
         row.name = Made(FromBytes(row.item->DisplayName()));
     return row.name;
@@ -53,14 +52,14 @@ const QString& PaneModel::NameText(const Row& row) const
 
 const QString& PaneModel::SizeText(const Row& row) const
 {
-    if (row.size.isNull() && !m_frozen)
+    if (row.size.isNull())
         row.size = Made(FromBytes(SizeColumnText(row.item->IsFolder(false), row.item->IsFileSystem(), row.item->size)));
     return row.size;
 }
 
 const QString& PaneModel::DateText(const Row& row) const
 {
-    if (row.date.isNull() && !m_frozen)
+    if (row.date.isNull())
         row.date = Made(FromBytes(DateTimeText(row.item->Time(m_dateKind))));
     return row.date;
 }
@@ -68,9 +67,7 @@ const QString& PaneModel::DateText(const Row& row) const
 QVariant PaneModel::Icon(const Row& row) const
 {
     if (row.icon == kIconNotAsked) {
-        if (m_frozen)
-            return {};
-        // asked once per row: the cache keeps the index in the record as well
+        // asked once per row; a row whose type is still being read asks again
         row.icon = m_icons.IconIndex(*row.item, &row.iconWaiting);
         row.link = row.item->IsLink();
     }
@@ -81,9 +78,6 @@ QVariant PaneModel::Icon(const Row& row) const
 
 void PaneModel::UpdateWaitingIcons()
 {
-    // a frozen model reads no record: SetFrozen(false) comes back here
-    if (m_frozen)
-        return;
     const int count = static_cast<int>(m_rows.size());
     int first = -1;
     for (int i = 0; i <= count; ++i) {
@@ -224,20 +218,6 @@ void PaneModel::SetDateKind(DateKind dateKind)
         row.date = QString();
     if (!m_rows.empty())
         Q_EMIT dataChanged(index(0, kDateColumn), index(static_cast<int>(m_rows.size()) - 1, kDateColumn));
-}
-
-void PaneModel::SetFrozen(bool frozen)
-{
-    if (frozen == m_frozen)
-        return;
-    m_frozen = frozen;
-    // a re-read may have changed any record
-    ForgetSortKeys();
-    if (!frozen)
-        UpdateWaitingIcons();
-    // rows first painted while frozen were painted without their texts
-    if (!frozen && !m_rows.empty())
-        Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, columnCount() - 1));
 }
 
 QString PaneModel::SizeText(int row) const

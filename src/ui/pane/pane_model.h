@@ -21,9 +21,9 @@ class ShellItem;
 // text of the chosen time. A row's texts are made when a view first asks for them and
 // kept, so a folder of 100,000 records costs only the rows that are painted.
 //
-// The records belong to the folder; the model only points at them. While frozen (a
-// re-read runs on a worker and may change the records) the model answers from what
-// it has already made and never reads a record.
+// The records belong to the folder; the model only points at them. A row keeps what
+// the view shows of its record: its texts and its icon index. A record without a row
+// is not shown (the filter hides it).
 class PaneModel final : public SortableRowModel {
 public:
     enum Column { kNameColumn = 0, kSizeColumn = 1, kDateColumn = 2 };
@@ -55,9 +55,6 @@ public:
     // The date column shows another time.
     void SetDateKind(DateKind dateKind);
     DateKind ShownDateKind() const { return m_dateKind; }
-
-    void SetFrozen(bool frozen);
-    bool IsFrozen() const { return m_frozen; }
 
     // The texts as the Size and date columns show them.
     QString SizeText(int row) const;
@@ -102,7 +99,6 @@ private:
     IconCache& m_icons;
     std::vector<Row> m_rows;
     DateKind m_dateKind = DateKind::kModified;
-    bool m_frozen = false;
     mutable RowSortKeys m_sortKeys;
     mutable bool m_sortKeysValid = false;
 };

@@ -2,18 +2,16 @@
 #include "ui/pane/pane_view.h"
 
 #include "base/general_settings.h"
-#include "base/path_text.h"
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
 #include "shell/shell_folder.h"
-#include "shell/shell_namespace.h"
 #include "shell/working_directory.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/byte_text.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
-
-#include <cctype>
+#include "ui/pane/pane_navigator.h"
+#include "ui/commands/status_service.h"
 
 namespace bivora {
 
@@ -66,39 +64,10 @@ void PaneView::InitialUpdate()
 
 bool PaneView::GoToTyped(const std::string& text)
 {
-    std::string path = Trimmed(text);
-    if (path.empty())
-        return false;
-    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-        std::optional<Drive> drive;
-        for (const Drive& candidate : m_ctx.ns.Drives()) {
-            if (candidate.letter == letter)
-                drive = candidate;
-        }
-        if (!drive)
-            return false;
-        const std::string rest = path.substr(2);
-        if (rest.empty()) {
-            const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
-            path = remembered != m_ctx.shared.driveFolders.end() ? remembered->second : drive->mountPath;
-        } else if (rest.front() == '/') {
-            path = drive->mountPath + rest;
-        } else {
-            const auto remembered = m_ctx.shared.driveFolders.find(drive->mountPath);
-            const bool known = remembered != m_ctx.shared.driveFolders.end();
-            path = PathJoin(known ? remembered->second : drive->mountPath, rest);
-        }
-    } else if (path.front() != '/' && path.front() != '~' && !path.starts_with("::")) {
-        const auto current = CurrentDirectory();
-        if (!current)
-            return false;
-        path = PathJoin(*current, path);
-    }
-    std::optional<ItemIdList> id = m_ctx.ns.ParsePath(path);
-    if (!id)
-        return false;
-    return GoToFolder(std::move(*id));
+    const PaneNavigator::TypedOutcome outcome = m_nav->GoToTyped(text);
+    if (outcome == PaneNavigator::TypedOutcome::Refused)
+        m_ctx.status.ShowStatusMessage(QStringLiteral("The CPU cannot make any sense of the last input"), true);
+    return outcome == PaneNavigator::TypedOutcome::Done;
 }
 
 bool PaneView::GoToDesktop()

@@ -96,7 +96,7 @@ void PaneView::ApplySettingsChange(bool hiddenFilesChanged, bool dateKindChanged
         ScheduleStatusUpdate();
     }
     if (hiddenFilesChanged)
-        QCoreApplication::postEvent(this, new FolderChangedEvent(nullptr));
+        QCoreApplication::postEvent(this, new FolderChangedEvent());
 }
 
 } // namespace bivora

@@ -10,6 +10,7 @@
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
+#include "ui/pane/pane_navigator.h"
 #include "ui/platform/free_space_cache.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,9 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     connect(m_list->SelectionModel(), &QItemSelectionModel::currentChanged, this, &PaneView::ScheduleStatusUpdate);
     m_freeSpace = new FreeSpaceCache(this);
     connect(m_freeSpace, &FreeSpaceCache::Arrived, this, &PaneView::ScheduleStatusUpdate);
+
+    // last: it hooks into the list and the history hooks
+    m_nav = std::make_unique<PaneNavigator>(*this);
 }
 
 PaneView::~PaneView()
@@ -108,13 +112,8 @@ void PaneView::FillRows(RowOrder* arranged)
         std::vector<ShellItem*> rows;
         rows.reserve(m_folder->Items().size());
         const auto add = [&](ShellItem* item) {
-            if (item->state == ShellItem::kHidden)
+            if (!Allows(*item))
                 return;
-            if (!Allows(*item)) {
-                item->state = ShellItem::kHidden;
-                return;
-            }
-            item->state = ShellItem::kShown;
             m_byteTotal += item->size;
             rows.push_back(item);
         };
@@ -133,17 +132,6 @@ void PaneView::FillRows(RowOrder* arranged)
         SortRows();
     }
     m_list->setUpdatesEnabled(true);
-}
-
-int PaneView::AddRow(ShellItem& item, bool force)
-{
-    if (!force && !Allows(item)) {
-        item.state = ShellItem::kHidden;
-        return -1;
-    }
-    item.state = ShellItem::kShown;
-    m_byteTotal += item.size;
-    return m_model->AppendRows({&item});
 }
 
 void PaneView::RemoveRow(ShellItem& item)
@@ -198,10 +186,6 @@ void PaneView::SetFilterText(const std::string& text)
 
 void PaneView::ReapplyFilter()
 {
-    if (m_folder) {
-        for (const auto& item : m_folder->Items())
-            item->state = ShellItem::kShown;
-    }
     FillList();
     UpdateCaption();
     ScheduleStatusUpdate();
@@ -276,7 +260,7 @@ bool PaneView::event(QEvent* event)
         return QWidget::event(event);
     const auto* changed = static_cast<FolderChangedEvent*>(event);
     // a message about a folder the pane has left is stale
-    if (changed->Folder() && changed->Folder() != m_folder.get())
+    if (changed->Generation() != 0 && changed->Generation() != m_folderGeneration)
         return true;
     if (m_busy) {
         m_refreshPending = true;
@@ -300,7 +284,7 @@ bool PaneView::IsConsistent() const
     if (m_folder) {
         for (const auto& item : m_folder->Items()) {
             const bool hasRow = rows.contains(item.get());
-            if (hasRow != (item->state == ShellItem::kShown))
+            if (hasRow != Allows(*item))
                 return false;
             if (hasRow) {
                 total += item->size;

@@ -26,9 +26,11 @@ namespace bivora {
 class FreeSpaceCache;
 class PaneCaption;
 class PaneModel;
+class PaneNavigator;
 class ShellFolder;
 class ShellItem;
 class SortListCtrl;
+struct RefreshApplied;
 struct SelectedItem;
 
 // One of the two panes: a caption strip over a sortable list of the records of one
@@ -51,14 +53,12 @@ public:
     // cancelled; the pane keeps its folder and rows then.
     bool GoToFolder(ItemIdList id);
     bool GoToDesktop();
-    // A typed folder: an absolute path, "~" forms, a path relative to the current
-    // directory, or a drive letter ("D:" its remembered folder, "D:/x" below its mount).
+    // A typed folder or filter (PaneNavigator::GoToTyped); a text it refuses gets the
+    // alert "The CPU cannot make any sense of the last input". True when the pane moved or re-filtered.
     bool GoToTyped(const std::string& text);
 
+    // One row for each record the filter allows; the others have none.
     void FillList();
-    // A row for the record; unless forced, a record the filter hides gets state 0 and
-    // no row (-1).
-    int AddRow(ShellItem& item, bool force);
     // Removes the record's row and the record.
     void RemoveRow(ShellItem& item);
     int RowOf(const ShellItem* item) const;
@@ -92,6 +92,9 @@ public:
     bool IsBusy() const { return m_busy; }
 
     const ShellFolder* Folder() const { return m_folder.get(); }
+    // Names the folder the pane shows: a new number for every folder it opens, so that
+    // a message about a folder it has left is told apart (see FolderChangedEvent).
+    std::uint64_t FolderGeneration() const { return m_folderGeneration; }
     std::uint64_t ByteTotal() const { return m_byteTotal; }
     SortListCtrl& List() const { return *m_list; }
     PaneModel& Model() const { return *m_model; }
@@ -101,8 +104,9 @@ public:
 
     // The text of the status pane 59142 for this pane.
     QString StatusText() const;
-    // Rows and records agree: every row shows a record of state 1 of this folder,
-    // every such record has one row, and the byte total is the sum of their sizes.
+    // Rows and records agree: every row shows a record of this folder, every record the
+    // filter allows has one row and no other has one, and the byte total is the sum of
+    // the rows' sizes.
     bool IsConsistent() const;
 
     // Chooses an entry of a context menu; the real one shows the menu at the position.
@@ -150,7 +154,7 @@ private:
     void SaveSettings();
     bool Allows(const ShellItem& item) const;
     void UpdateCaption();
-    void ApplyMerge(bool selectArrivals, std::vector<std::string>* names);
+    void ApplyRefreshToRows(RefreshApplied& applied, bool selectArrivals, std::vector<std::string>* names);
     void SetPaneDirectory(const std::string& path, bool makeCurrent);
     bool HandleKey(QKeyEvent& event);
     void SwitchPanes();
@@ -178,6 +182,7 @@ private:
     PatternList m_filter;
     std::string m_filterText = "*";
     std::unique_ptr<ShellFolder> m_folder;
+    std::uint64_t m_folderGeneration = 0;
     std::uint64_t m_byteTotal = 0; // whole 64-bit sizes: no wrap at 4 GB
 
     std::unique_ptr<PaneModel> m_model;
@@ -192,6 +197,15 @@ private:
     MenuChooser m_menuChooser;
     LeaveHook m_leaveHook;
     ArriveHook m_arriveHook;
+
+public:
+    // Typed input, the browsing history, bookmarks, mirror browsing and synchronized
+    // scrolling: the pane's moves between folders (pane_navigator.h).
+    PaneNavigator& Navigator() const { return *m_nav; }
+
+private:
+    friend class PaneNavigator;
+    std::unique_ptr<PaneNavigator> m_nav;
 };
 
 } // namespace bivora

@@ -5,9 +5,6 @@
 #include "ui/platform/detached_start.h"
 
 #include <QFile>
-#include <QMetaObject>
-#include <QObject>
-#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -45,7 +42,7 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
     if (IsExecutableFile(path)) {
         if (StartDetachedBytes(launcher, path, {}, StartFolder(path)))
             return {ExecuteResult::Kind::Started, {}};
-        return {ExecuteResult::Kind::Failed, QStringLiteral("Cannot start %1").arg(DisplayName(path))};
+        return {ExecuteResult::Kind::Failed, LaunchFailureText(ExecuteResult::Kind::Started, path, 0)};
     }
 
     if (!IsValidUtf8(path)) {
@@ -53,55 +50,23 @@ ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher)
         const SysStatus started = launcher.StartExact("xdg-open", {path}, StartFolder(path));
         if (started)
             return {ExecuteResult::Kind::Opened, {}};
-        return {ExecuteResult::Kind::Failed,
-                QStringLiteral("Cannot open %1: xdg-open cannot be started: %2")
-                    .arg(DisplayName(path), QString::fromLocal8Bit(std::strerror(started.Error())))};
+        return {ExecuteResult::Kind::Failed, LaunchFailureText(ExecuteResult::Kind::Opened, path, started.Error())};
     }
     if (launcher.OpenWithDefault(QString::fromStdString(path)))
         return {ExecuteResult::Kind::Opened, {}};
-    return {ExecuteResult::Kind::Failed,
-            QStringLiteral("No application is associated with %1, or it cannot be started").arg(DisplayName(path))};
+    return {ExecuteResult::Kind::Failed, LaunchFailureText(ExecuteResult::Kind::Opened, path, 0)};
 }
 
-GuiThreadLauncher::GuiThreadLauncher(Launcher& inner, QObject* guiContext)
-    : m_inner(inner), m_context(guiContext)
+QString LaunchFailureText(ExecuteResult::Kind kind, const std::string& path, int error)
 {
-}
-
-template <typename Call>
-bool GuiThreadLauncher::OnGuiThread(Call call)
-{
-    QObject* context = m_context.data();
-    if (!context)
-        return false;
-    if (QThread::currentThread() == context->thread())
-        return call();
-    bool result = false;
-    const bool invoked = QMetaObject::invokeMethod(
-        context, [&] { result = call(); }, Qt::BlockingQueuedConnection);
-    return invoked && result;
-}
-
-bool GuiThreadLauncher::OpenWithDefault(const QString& path)
-{
-    return OnGuiThread([&] { return m_inner.OpenWithDefault(path); });
-}
-
-bool GuiThreadLauncher::StartDetached(const QString& program, const QStringList& arguments,
-                                      const QString& workingDirectory)
-{
-    return OnGuiThread([&] { return m_inner.StartDetached(program, arguments, workingDirectory); });
-}
-
-SysStatus GuiThreadLauncher::StartExact(const std::string& program, const std::vector<std::string>& arguments,
-                                        const std::string& workingDirectory)
-{
-    SysStatus status = SysStatus::Failure(ECANCELED);
-    OnGuiThread([&] {
-        status = m_inner.StartExact(program, arguments, workingDirectory);
-        return status.Ok();
-    });
-    return status;
+    const QString shown = DisplayName(path);
+    if (kind == ExecuteResult::Kind::Started)
+        return QStringLiteral("Cannot start %1").arg(shown);
+    // only the exact start of the opener knows why it failed
+    if (error != 0)
+        return QStringLiteral("Cannot open %1: xdg-open cannot be started: %2")
+            .arg(shown, QString::fromLocal8Bit(std::strerror(error)));
+    return QStringLiteral("No application is associated with %1, or it cannot be started").arg(shown);
 }
 
 } // namespace bivora

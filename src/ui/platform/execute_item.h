@@ -3,12 +3,9 @@
 #include "shell/executable.h"
 #include "ui/commands/services.h"
 
-#include <QPointer>
 #include <QString>
 
 #include <string>
-
-class QObject;
 
 namespace bivora {
 
@@ -32,35 +29,14 @@ struct ExecuteResult {
 // is not UTF-8 is handed to xdg-open as its exact bytes, and a missing opener is a
 // failure, not a success.
 //
-// Reads the file's first bytes, so it may run on a worker thread: the pane calls it
-// from a std::thread so that a slow disk never stalls the window. The launcher must
-// then be callable from that thread; the real launcher's OpenWithDefault needs the
-// GUI thread, so a worker passes a GuiThreadLauncher.
+// Reads the file's first bytes, so it may run on a worker thread: the pane runs it as
+// a job so that a slow disk never stalls the window. The launcher must then be
+// callable from that thread; the real launcher's OpenWithDefault needs the GUI thread,
+// so a worker passes one that takes the call down for the GUI thread to make.
 ExecuteResult ExecuteItem(const std::string& path, Launcher& launcher);
 
-// Runs another launcher's calls on the GUI thread. Called on the GUI thread it calls
-// straight through; called from another thread it waits (blocking queued call) until
-// the GUI thread has made the call, which keeps the window responsive while a worker
-// waits. The GUI thread must therefore never wait for such a worker (join it) while
-// the worker may be inside a call: detach it, or join it only after it has returned.
-// The context object lives on the GUI thread and must outlive every call; when it is
-// gone a call fails instead of blocking.
-class GuiThreadLauncher final : public Launcher {
-public:
-    GuiThreadLauncher(Launcher& inner, QObject* guiContext);
-
-    bool OpenWithDefault(const QString& path) override;
-    bool StartDetached(const QString& program, const QStringList& arguments,
-                       const QString& workingDirectory) override;
-    SysStatus StartExact(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& workingDirectory) override;
-
-private:
-    template <typename Call>
-    bool OnGuiThread(Call call);
-
-    Launcher& m_inner;
-    QPointer<QObject> m_context;
-};
+// The message for a launch of the given kind (Started or Opened) that failed; error
+// is the errno of an exact start of the opener, 0 when the launcher gave none.
+QString LaunchFailureText(ExecuteResult::Kind kind, const std::string& path, int error);
 
 } // namespace bivora

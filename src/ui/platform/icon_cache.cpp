@@ -174,8 +174,6 @@ int IconCache::IconIndex(ShellItem& item, bool* waiting)
 {
     if (waiting)
         *waiting = false;
-    if (item.iconIndex >= 0)
-        return item.iconIndex;
     // The key is looked up before the icon is made: making one loads and decodes image
     // files, far too slow to do for every row a view paints.
     const auto indexOf = [this](const QString& key, const auto& make) {
@@ -234,7 +232,6 @@ int IconCache::IconIndex(ShellItem& item, bool* waiting)
             }
         }
     }
-    item.iconIndex = index;
     return index;
 }
 

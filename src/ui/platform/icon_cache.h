@@ -36,9 +36,9 @@ public:
     // Stops the content reads and waits for the one running.
     ~IconCache() override;
 
-    // The record's icon index, looked up on first use and kept in the record. With
-    // waiting, tells whether the index is the generic one given while the content is
-    // read; the final index is kept in the record only.
+    // The record's icon index; the caller keeps it (a pane keeps it in the record's
+    // row). With waiting, tells whether the index is the generic one given while the
+    // content is read: the caller asks again when IconsFound comes.
     int IconIndex(ShellItem& item, bool* waiting = nullptr);
     // The icon at index (an empty icon for an index out of range); with link, with the
     // link emblem drawn over it.

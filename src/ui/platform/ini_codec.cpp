@@ -1,5 +1,7 @@
 #include "ui/platform/ini_codec.h"
 
+#include "base/hex_digit.h"
+
 #include <string>
 
 namespace bivora::ini {
@@ -7,17 +9,6 @@ namespace bivora::ini {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 unsigned char Byte(const QByteArray& text, qsizetype i) { return static_cast<unsigned char>(text[i]); }
 
@@ -120,8 +111,8 @@ QByteArray Unescape(const QByteArray& text)
         case '0': out += '\0'; ++i; continue;
         case '"': out += '"'; ++i; continue;
         case 'x':
-            if (i + 3 < text.size() && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
-                out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            if (i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 && HexDigitValue(text[i + 3]) >= 0) {
+                out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
                 i += 3;
                 continue;
             }
@@ -186,8 +177,8 @@ QVariant DecodeValue(const QByteArray& raw)
         QByteArray bytes;
         bytes.reserve(hex.size() / 2);
         for (qsizetype i = 0; i < hex.size(); i += 2) {
-            const int high = HexValue(hex[i]);
-            const int low = HexValue(hex[i + 1]);
+            const int high = HexDigitValue(hex[i]);
+            const int low = HexDigitValue(hex[i + 1]);
             if (high < 0 || low < 0)
                 return {};
             bytes += static_cast<char>(high * 16 + low);

@@ -6,23 +6,30 @@
 #include "ui/app/app_window.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/close_on_signals.h"
+#include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
 #include "ui/frame/main_frame.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
 #include "ui/frame/main_status_bar.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
+#include "shell/shell_namespace.h"
+#include "../jobs/stuck_folder.h"
 #include "ui/platform/window_placement.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 namespace bivora {
@@ -162,6 +169,13 @@ TEST_F(AppWindowTest, ClosingWithSavingOffWritesOnlyTheSwitch)
     factory.store->ClearWriteLog();
     {
         auto window = Open(*app);
+        // the address bar's sizes and the command preambles are written back when they
+        // are read, whatever the switch
+        for (const auto& write : factory.store->Writes())
+            EXPECT_TRUE(write.name == value::kFolderComboWidth || write.name == value::kFolderComboHeight
+                        || write.name == value::kDosCmdPreample || write.name == value::kShellCmdPreample)
+                << write.name;
+        factory.store->ClearWriteLog();
         window->Frame().ExecuteCommand(cmd::kDetails);
         window->Frame().close();
     }
@@ -236,6 +250,103 @@ TEST_F(AppWindowTest, InterruptIsACloseRequestToo)
     struct sigaction after {};
     ::sigaction(SIGINT, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+// A close request while a start folder is read stops the read and closes the window;
+// the settings are saved as on any close. The window is up before the read begins.
+TEST_F(AppWindowTest, TerminationWhileAStartFolderIsReadClosesAndSaves)
+{
+    auto app = Startup({"/s:SignalRead", left, right}, env);
+    auto slow = std::make_shared<test::StuckFolder>();
+    slow->path = left;
+    slow->listens = true;
+    slow->Install(*app->Namespace(), slow);
+    const QString path = QString::fromStdString(env.xdgConfigHome) + "/Quellmoor Plc/BivoraSignalRead.conf";
+    {
+        AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
+        CloseOnSignals closeOnSignals(window.Frame());
+        bool shownDuringRead = false;
+        QTimer::singleShot(50, [&] {
+            shownDuringRead = window.Frame().isVisible();
+            std::raise(SIGTERM);
+        });
+        EXPECT_FALSE(window.Start());
+        EXPECT_TRUE(shownDuringRead);
+        EXPECT_FALSE(window.Frame().isVisible());
+        window.Shutdown();
+        EXPECT_TRUE(app->SettingsSaved());
+    }
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(app->Jobs().Shutdown(std::chrono::seconds(10)));
+}
+
+// A start folder on a mount that does not answer: the window is there, Escape reaches
+// the read, and quitting leaves the stuck worker behind without touching anything
+// that has gone (the namespace it reads lives on with it).
+TEST_F(AppWindowTest, AStuckStartFolderCanBeEscapedAndQuit)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto stuck = std::make_shared<test::StuckFolder>();
+    stuck->path = left;
+    stuck->Install(*app->Namespace(), stuck);
+    {
+        AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
+        QTimer::singleShot(50, [&] { QTest::keyClick(&window.Frame(), Qt::Key_Escape); });
+        EXPECT_TRUE(window.Start());
+        // the left pane fell back to the Desktop; the right one shows its folder
+        EXPECT_EQ(window.LeftPane()->Folder()->Path(), app->Namespace()->DesktopDirectory());
+        EXPECT_EQ(Names(*window.RightPane()), std::vector<std::string>{"README"});
+        window.Frame().close();
+        window.Shutdown();
+    }
+    EXPECT_TRUE(app->SettingsSaved());
+    EXPECT_FALSE(app->Jobs().Shutdown(std::chrono::milliseconds(50)));
+    // nothing but the stuck worker holds the namespace it reads any more
+    app->AttachNamespace(std::make_shared<ShellNamespace>(env));
+    stuck->Open();
+    app.reset(); // waits for the worker, which finishes its read
+}
+
+// The navigation keys reach the active pane through the window's actions, which show
+// what the pane tells them: the folder Previous goes to, the check mark, the bookmark.
+TEST_F(AppWindowTest, NavigationKeysAndWhatTheirActionsShow)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    CommandActions& actions = window->Frame().Actions();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        keyboard.SetModifiers(modifiers);
+        QTest::keyClick(pane.List().CurrentView(), key, modifiers);
+        keyboard.SetModifiers(Qt::NoModifier);
+        actions.RefreshAll();
+    };
+    const auto shown = [](const PaneView* shows) { return shows->Folder()->Path(); };
+
+    ASSERT_TRUE(pane.GoToTyped(left + "/sub"));
+    actions.RefreshAll();
+    EXPECT_EQ(actions.Action(cmd::kPrevious)->toolTip(), QString::fromStdString(left));
+    press(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), left);
+    EXPECT_EQ(actions.Action(cmd::kNext)->toolTip(), QString::fromStdString(left + "/sub"));
+    press(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), left + "/sub");
+
+    press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(actions.Action(cmd::kMirrorBrowsing)->isChecked());
+    press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_FALSE(actions.Action(cmd::kMirrorBrowsing)->isChecked());
+
+    press(Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(actions.Action(cmd::kBookmark0 + 2)->text(), QString::fromStdString("&2: \"" + left + "/sub\"\tCtrl+2"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(shown(window->RightPane()), left + "/sub");
+    ASSERT_TRUE(window->RightPane()->GoToTyped(right));
+    press(Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(shown(&pane), right);
+    press(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(shown(&pane), left + "/sub");
 }
 
 } // namespace

@@ -157,8 +157,7 @@ TEST_F(MenuTest, CommandsWithoutHandlersAreDisabled)
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_EQ(undo->statusTip(), "Can't Undo the last action: complaints to mikro$oft please!");
     EXPECT_FALSE(frame.ExecuteCommand(cmd::kUndo));
-    for (int id : {cmd::kCopyTo, cmd::kSortByName, cmd::kAbout, cmd::kDriveBar, cmd::kTree, cmd::kThumbBar,
-                   cmd::kAddressBar})
+    for (int id : {cmd::kCopyTo, cmd::kSortByName, cmd::kAbout, cmd::kDriveBar, cmd::kTree, cmd::kThumbBar})
         EXPECT_FALSE(frame.Actions().Action(id)->isEnabled()) << id;
     EXPECT_FALSE(frame.ExecuteCommand(cmd::kTree));
 

@@ -37,7 +37,7 @@ PaneFixture::~PaneFixture()
 
 PaneContext PaneFixture::Context(bool isLeft)
 {
-    PaneContext context{store, general, ns, icons, status, prompts, keyboard, launcher, shared};
+    PaneContext context{store, general, ns, icons, status, prompts, keyboard, launcher, shared, jobs};
     context.router = &router;
     context.pair = &pair;
     context.setMainCaption = [this](const QString& caption) { mainCaption = caption; };

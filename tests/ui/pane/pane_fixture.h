@@ -7,6 +7,7 @@
 #include "shell/shell_namespace.h"
 #include "ui/commands/command_router.h"
 #include "ui/commands/status_service.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_pair.h"
 #include "ui/pane/pane_view.h"
@@ -80,9 +81,12 @@ protected:
     static void Select(PaneView& pane, const std::vector<std::string>& names);
     static void SortBy(PaneView& pane, int key, bool ascending);
 
+    // first made, last gone: a worker still running shares what it reads
+    JobRegistry jobs;
     TempTree tree;
     Environment env = tree.MakeEnvironment();
-    ShellNamespace ns{env};
+    std::shared_ptr<ShellNamespace> sharedNs = std::make_shared<ShellNamespace>(env);
+    ShellNamespace& ns = *sharedNs;
     std::string data = tree.MakeDir("data");
 
     MemorySettingsStore store;

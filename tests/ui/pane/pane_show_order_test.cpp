@@ -39,7 +39,7 @@ protected:
     {
         std::vector<const ShellItem*> items;
         for (const auto& item : pane.Folder()->Items()) {
-            if (item->state == ShellItem::kShown)
+            if (pane.RowOf(item.get()) >= 0)
                 items.push_back(item.get());
         }
         return Sorted(std::move(items), key, ascending);

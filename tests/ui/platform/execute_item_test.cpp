@@ -171,33 +171,5 @@ TEST(DetachedStartTest, Utf8NamesGoStraightToTheLauncher)
     EXPECT_EQ(launcher.starts[0].workingDirectory, QStringLiteral("/tmp"));
 }
 
-// The pane runs ExecuteItem on a std::thread; the open call must happen on the GUI
-// thread while the GUI thread keeps processing events.
-TEST_F(ExecuteItemTest, WorkerThreadOpensThroughTheGuiThread)
-{
-    const std::string text = Make("doc.txt", "text", 0644);
-    QObject context;
-    GuiThreadLauncher guiLauncher(m_launcher, &context);
-    std::atomic<bool> done = false;
-    ExecuteResult result;
-    std::thread worker([&] {
-        result = ExecuteItem(text, guiLauncher);
-        done = true;
-    });
-    for (int i = 0; i < 500 && !done; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    worker.join();
-    ASSERT_TRUE(done);
-    EXPECT_EQ(result.kind, ExecuteResult::Kind::Opened);
-    EXPECT_EQ(m_launcher.openThread, QThread::currentThread());
-
-    // on the GUI thread itself the call goes straight through
-    m_launcher.openThread = nullptr;
-    EXPECT_EQ(ExecuteItem(text, guiLauncher).kind, ExecuteResult::Kind::Opened);
-    EXPECT_EQ(m_launcher.openThread, QThread::currentThread());
-}
-
 } // namespace
 } // namespace bivora
