@@ -273,4 +273,13 @@ int PaneModel::CompareRows(int rowA, int rowB, std::uint32_t sortParam) const
     return m_sortKeys.Compare(static_cast<std::size_t>(rowA), static_cast<std::size_t>(rowB), sortParam);
 }
 
+std::vector<int> PaneModel::OrderRows(std::uint32_t sortParam) const
+{
+    if (!m_sortKeysValid) {
+        m_sortKeys.Build(m_rows, m_dateKind, [](const Row& row) { return row.item->Key(); });
+        m_sortKeysValid = true;
+    }
+    return m_sortKeys.Order(sortParam);
+}
+
 } // namespace bivora

@@ -63,6 +63,9 @@ public:
     // The pane's row order (CompareRowKeys) of two rows under a sort parameter, from
     // keys gathered once for the rows (RowSortKeys) and rearranged with them.
     int CompareRows(int rowA, int rowB, std::uint32_t sortParam) const;
+    // The rows in that order, position i holding the row that goes there, by a radix
+    // sort of the same keys: for many rows much faster than sorting by CompareRows.
+    std::vector<int> OrderRows(std::uint32_t sortParam) const;
 
     // No row without a record and no record on two rows.
     bool IsConsistent() const;

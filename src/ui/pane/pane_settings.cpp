@@ -61,6 +61,7 @@ void PaneView::LoadSettings()
     m_list->AttachSorting(
         [this](int rowA, int rowB, std::uint32_t param) { return m_model->CompareRows(rowA, rowB, param); },
         {cmd::kSortByName, cmd::kSortBySize, cmd::kSortByDate});
+    m_list->SetOrdering([this](std::uint32_t param) { return m_model->OrderRows(param); });
     m_list->RestoreViewStyle();
 }
 

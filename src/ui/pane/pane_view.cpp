@@ -235,13 +235,7 @@ CommandTarget* PaneView::ListTarget()
 
 std::vector<int> PaneView::SelectedRows() const
 {
-    std::vector<int> rows;
-    const QModelIndexList selected = m_list->SelectionModel()->selectedRows(0);
-    rows.reserve(static_cast<std::size_t>(selected.size()));
-    for (const QModelIndex& index : selected)
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return m_list->SelectedRows();
 }
 
 bool PaneView::ExtensionsHidden() const

@@ -10,10 +10,12 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -112,6 +114,52 @@ private:
     bool m_columnAlignment;
     QSize m_itemSize;
 };
+
+// A selection as row numbers: the rows selected in every column by one range, and
+// the rows some range covers in part, with that range's columns.
+struct RowSelection {
+    struct Part {
+        int row;
+        int left;
+        int right;
+    };
+    std::vector<int> rows; // ascending, each once
+    std::vector<Part> parts;
+
+    bool Empty() const { return rows.empty() && parts.empty(); }
+};
+
+// Reads the ranges once: the cost grows with the ranges and the rows they hold.
+RowSelection ReadSelection(const QItemSelection& selection, int columns)
+{
+    struct Span {
+        int first;
+        int last;
+    };
+    std::vector<Span> whole;
+    RowSelection read;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.parent().isValid())
+            continue;
+        if (range.left() <= 0 && range.right() >= columns - 1) {
+            whole.push_back({range.top(), range.bottom()});
+            continue;
+        }
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            read.parts.push_back({row, range.left(), range.right()});
+    }
+    std::sort(whole.begin(), whole.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+    int last = -1;
+    for (const Span& span : whole) {
+        for (int row = std::max(span.first, last + 1); row <= span.last; ++row)
+            read.rows.push_back(row);
+        last = std::max(last, span.last);
+    }
+    std::sort(read.parts.begin(), read.parts.end(), [](const RowSelection::Part& a, const RowSelection::Part& b) {
+        return a.row != b.row ? a.row < b.row : a.left < b.left;
+    });
+    return read;
+}
 
 } // namespace
 
@@ -398,7 +446,60 @@ void SortListCtrl::Sort()
     if (!m_comparison || m_model.rowCount() < 2)
         return;
     const std::uint32_t param = MakeSortParam(m_sortKey, m_ascending);
-    m_model.SortRows([this, param](int a, int b) { return m_comparison(a, b, param); });
+    const SortableRowModel::RowCompare compare = [this, param](int a, int b) { return m_comparison(a, b, param); };
+    std::vector<int> order;
+    if (m_ordering && !m_model.InOrder(compare)) {
+        order = m_ordering(param);
+        if (order.size() != static_cast<std::size_t>(m_model.rowCount()))
+            order = m_model.SortedOrder(compare);
+    } else if (!m_ordering) {
+        order = m_model.SortedOrder(compare);
+    }
+    if (order.empty())
+        return;
+    if (!m_selection->hasSelection()) {
+        m_model.ApplyOrder(order);
+        return;
+    }
+    // The selection model would follow each selected row with a persistent index of
+    // its own through the layout change, and a sort scatters a block of rows over many
+    // ranges. The rows go through the sort as numbers instead and are selected again
+    // as ranges. Nobody hears of it: the same records stay selected, and the layout
+    // change repaints the views anyway.
+    const int columns = m_model.columnCount();
+    const int rows = m_model.rowCount();
+    RowSelection saved = ReadSelection(m_selection->selection(), columns);
+    const QSignalBlocker quiet(m_selection);
+    m_selection->clearSelection();
+    const std::vector<int> newRowOf = m_model.ApplyOrder(order);
+    if (newRowOf.empty() || saved.Empty())
+        return;
+
+    QItemSelection restored;
+    const auto addRows = [&](int first, int last) {
+        restored.append(QItemSelectionRange(m_model.index(first, 0), m_model.index(last, columns - 1)));
+    };
+    if (static_cast<int>(saved.rows.size()) == rows) {
+        addRows(0, rows - 1);
+    } else {
+        for (int& row : saved.rows)
+            row = newRowOf[static_cast<std::size_t>(row)];
+        std::sort(saved.rows.begin(), saved.rows.end());
+        for (std::size_t i = 0; i < saved.rows.size();) {
+            std::size_t j = i + 1;
+            while (j < saved.rows.size() && saved.rows[j] == saved.rows[j - 1] + 1)
+                ++j;
+            addRows(saved.rows[i], saved.rows[j - 1]);
+            i = j;
+        }
+    }
+    for (const RowSelection::Part& part : saved.parts) {
+        const int row = newRowOf[static_cast<std::size_t>(part.row)];
+        restored.append(QItemSelectionRange(m_model.index(row, part.left), m_model.index(row, part.right)));
+    }
+    m_selection->select(restored, QItemSelectionModel::Select);
+    // settled, as after a click: a later Shift+click adds to it rather than replacing it
+    m_selection->select(QItemSelection(), QItemSelectionModel::Select);
 }
 
 void SortListCtrl::ColumnClick(int column)
@@ -463,6 +564,33 @@ int SortListCtrl::FocusedRow() const
 {
     const QModelIndex current = m_selection->currentIndex();
     return current.isValid() ? current.row() : -1;
+}
+
+std::vector<int> SortListCtrl::SelectedRows() const
+{
+    // The selection model's own selectedRows() asks each range about each row, which
+    // takes minutes for a scattered selection of a large folder.
+    const int columns = m_model.columnCount();
+    if (columns <= 0)
+        return {};
+    RowSelection read = ReadSelection(m_selection->selection(), columns);
+    if (read.parts.empty())
+        return std::move(read.rows);
+    // a row whose columns several ranges cover together is selected as well
+    const std::vector<RowSelection::Part>& parts = read.parts;
+    for (std::size_t i = 0; i < parts.size();) {
+        const int row = parts[i].row;
+        int covered = -1;
+        for (; i < parts.size() && parts[i].row == row; ++i) {
+            if (parts[i].left <= covered + 1)
+                covered = std::max(covered, parts[i].right);
+        }
+        if (covered >= columns - 1)
+            read.rows.push_back(row);
+    }
+    std::sort(read.rows.begin(), read.rows.end());
+    read.rows.erase(std::unique(read.rows.begin(), read.rows.end()), read.rows.end());
+    return std::move(read.rows);
 }
 
 void SortListCtrl::SetViewStyle(int id)

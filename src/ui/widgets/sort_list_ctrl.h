@@ -63,6 +63,12 @@ public:
     // Remembers the comparison and the sort key of each column; reads the sort key
     // and direction ("nSortBy", "bSortAscending").
     void AttachSorting(RowComparison comparison, std::vector<int> columnKeys);
+    // All rows ordered at once under a sort parameter, as the comparison orders them:
+    // position i holds the row that goes there. A sort of rows that are not in order
+    // yet asks it instead of sorting by the comparison; an answer of another length is
+    // not taken.
+    using RowOrdering = std::function<std::vector<int>(std::uint32_t sortParam)>;
+    void SetOrdering(RowOrdering ordering) { m_ordering = std::move(ordering); }
     // Reads "nViewStyle" and shows that view.
     void RestoreViewStyle();
 
@@ -80,6 +86,10 @@ public:
     void SetRowState(int row, int mode);
     // The focused row, -1 when none.
     int FocusedRow() const;
+    // The rows selected in every column, ascending. Costs the selected rows and the
+    // ranges of the selection, not their product, so a re-sort that scatters a large
+    // selection over many ranges leaves it cheap to count.
+    std::vector<int> SelectedRows() const;
 
     int ViewStyle() const { return m_viewStyle; }
     // Shows the view of a view command id (59408..59411); other ids are ignored.
@@ -148,6 +158,7 @@ private:
     std::string m_section;
     std::vector<int> m_defaultWidths;
     RowComparison m_comparison;
+    RowOrdering m_ordering;
     std::vector<int> m_columnKeys;
     int m_viewStyle;
     int m_sortKey;

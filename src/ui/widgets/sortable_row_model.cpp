@@ -74,22 +74,42 @@ QVariant SortableRowModel::headerData(int section, Qt::Orientation orientation, 
 
 bool SortableRowModel::SortRows(const RowCompare& compare)
 {
-    const int count = rowCount();
-    if (count < 2 || !compare)
+    const std::vector<int> order = SortedOrder(compare);
+    if (order.empty())
         return false;
+    ApplyOrder(order);
+    return true;
+}
 
+std::vector<int> SortableRowModel::SortedOrder(const RowCompare& compare) const
+{
+    const int count = rowCount();
     // Rows already in order (a re-sort after a refresh, rows added in order) cost one
     // comparison each and no layout change.
-    bool ordered = true;
-    for (int row = 1; row < count && ordered; ++row)
-        ordered = compare(row - 1, row) <= 0;
-    if (ordered)
-        return false;
+    if (count < 2 || !compare || InOrder(compare))
+        return {};
 
     std::vector<int> order(static_cast<std::size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&compare](int a, int b) { return compare(a, b) < 0; });
+    return order;
+}
 
+bool SortableRowModel::InOrder(const RowCompare& compare) const
+{
+    const int count = rowCount();
+    for (int row = 1; row < count; ++row) {
+        if (compare(row - 1, row) > 0)
+            return false;
+    }
+    return true;
+}
+
+std::vector<int> SortableRowModel::ApplyOrder(const std::vector<int>& order)
+{
+    const int count = static_cast<int>(order.size());
+    if (count != rowCount())
+        return {};
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     PermuteRows(order);
@@ -111,7 +131,7 @@ bool SortableRowModel::SortRows(const RowCompare& compare)
     changePersistentIndexList(from, to);
 
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-    return true;
+    return newRowOf;
 }
 
 } // namespace bivora

@@ -35,6 +35,15 @@ public:
     // order before the sort. Emits a layout change with a vertical-sort hint and
     // nothing at all when the order stays the same. Returns true when rows moved.
     bool SortRows(const RowCompare& compare);
+    // SortRows in two steps, for a caller that acts between them. SortedOrder gives
+    // the stable order by compare (position i holds the row that goes there), or
+    // nothing when the rows run in that order already, at one comparison per row.
+    std::vector<int> SortedOrder(const RowCompare& compare) const;
+    // Whether the rows run in the order of compare already.
+    bool InOrder(const RowCompare& compare) const;
+    // Puts the rows in an order of SortedOrder with one layout change; returns the
+    // new row of each old row (nothing, and no change, for an order of another length).
+    std::vector<int> ApplyOrder(const std::vector<int>& order);
 
 protected:
     // Reorders the derived model's row storage: the row at new position i is the

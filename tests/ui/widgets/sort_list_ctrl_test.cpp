@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 
 namespace bivora::test {
 namespace {
@@ -484,6 +485,104 @@ TEST_F(SortListCtrlTest, SelectionAndFocusSurviveSortsAndViewChanges)
     EXPECT_EQ(SelectedIds(*ctrl), std::vector<int>{1});
     EXPECT_TRUE(model.IsConsistent());
     EXPECT_EQ(model.Resets(), 0);
+}
+
+TEST_F(SortListCtrlTest, SelectedRowsAreRowsSelectedInEveryColumnAndSurviveResorts)
+{
+    struct Range {
+        int top, bottom, left, right;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Range> ranges;
+    };
+    // rows of 3 columns; a row counts when its columns are covered, by one range or several
+    const std::vector<Case> cases{
+        {"nothing", {}},
+        {"whole rows, overlapping and out of order", {{30, 39, 0, 2}, {3, 5, 0, 2}, {4, 12, 0, 2}, {0, 0, 0, 2}}},
+        {"columns covered by several ranges", {{2, 2, 0, 1}, {2, 2, 2, 2}, {4, 6, 1, 2}, {5, 5, 0, 0}}},
+        {"columns with a gap or a part missing", {{7, 7, 0, 0}, {7, 7, 2, 2}, {8, 9, 0, 1}, {10, 10, 1, 1}}},
+        {"parts over whole rows", {{1, 3, 0, 2}, {2, 4, 1, 2}, {4, 4, 0, 0}, {20, 20, 0, 1}}},
+    };
+    for (int i = 0; i < 40; ++i)
+        model.Append(QStringLiteral("name %1").arg((i * 17) % 40, 2, 10, QLatin1Char('0')), i % 7);
+    auto ctrl = Make();
+    QItemSelectionModel& selection = *ctrl->SelectionModel();
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        selection.clear();
+        for (const Range& r : test.ranges)
+            selection.select(QItemSelection(model.index(r.top, r.left), model.index(r.bottom, r.right)),
+                             QItemSelectionModel::Select);
+        // the selection model's own answer, slow for many ranges, is the reference
+        std::vector<int> expected;
+        for (const QModelIndex& index : selection.selectedRows(0))
+            expected.push_back(index.row());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ctrl->SelectedRows(), expected);
+        std::vector<int> ids;
+        for (const int row : expected)
+            ids.push_back(model.At(row).id);
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(SelectedIds(*ctrl), ids);
+    }
+
+    // a whole block selected by size is scattered by a sort by name, and back; a cell
+    // selected alone and the focused row go along
+    selection.clear();
+    ctrl->OnCommand(cmd::kSortBySize);
+    selection.select(QItemSelection(model.index(5, 0), model.index(24, 2)), QItemSelectionModel::Select);
+    selection.select(model.index(30, 1), QItemSelectionModel::Select);
+    selection.setCurrentIndex(model.index(33, 0), QItemSelectionModel::NoUpdate);
+    const int cellId = model.At(30).id;
+    const int focusedId = model.At(33).id;
+    std::vector<int> ids;
+    for (const int row : ctrl->SelectedRows())
+        ids.push_back(model.At(row).id);
+    std::sort(ids.begin(), ids.end());
+    ASSERT_EQ(ids.size(), 20u);
+    for (const int command : {cmd::kSortByName, cmd::kAscending, cmd::kSortBySize, cmd::kSortByName}) {
+        SCOPED_TRACE(command);
+        ctrl->OnCommand(command);
+        const std::vector<int> rows = ctrl->SelectedRows();
+        std::vector<int> after;
+        for (const int row : rows)
+            after.push_back(model.At(row).id);
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, ids);
+        EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+        const int cellRow = model.RowOfId(cellId);
+        EXPECT_TRUE(selection.isSelected(model.index(cellRow, 1)));
+        EXPECT_FALSE(selection.isSelected(model.index(cellRow, 0)));
+        EXPECT_EQ(model.At(ctrl->FocusedRow()).id, focusedId);
+    }
+    EXPECT_GT(ctrl->SelectionModel()->selection().size(), 2);
+}
+
+TEST_F(SortListCtrlTest, AnOrderingReplacesTheSortOnlyForRowsOutOfOrder)
+{
+    Fill({{"c", 1}, {"a", 3}, {"b", 2}});
+    auto ctrl = Make();
+    int asked = 0;
+    std::size_t answerLength = 3;
+    // the order by size, descending or not, as the comparison gives it
+    ctrl->SetOrdering([&](std::uint32_t param) {
+        ++asked;
+        std::vector<int> order(answerLength);
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return CompareNameSize(model, a, b, param) < 0; });
+        return order;
+    });
+    ctrl->OnCommand(cmd::kSortBySize);
+    EXPECT_EQ(model.Names(), (std::vector<QString>{"c", "b", "a"}));
+    EXPECT_EQ(asked, 1);
+    ctrl->OnCommand(cmd::kSortBySize); // in order already: nothing to ask
+    EXPECT_EQ(asked, 1);
+    answerLength = 2; // an answer that does not fit falls back to the comparison
+    ctrl->OnCommand(cmd::kSortByName);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(model.Names(), (std::vector<QString>{"a", "b", "c"}));
+    EXPECT_TRUE(model.IsConsistent());
 }
 
 TEST_F(SortListCtrlTest, DoubleClickOnEmptySpaceReportsNoRow)
