@@ -106,7 +106,7 @@ int main(int argc, char* argv[])
     MemorySettingsStore store;
     GeneralSettings general;
     general.saveSettings = false;
-    IconCache icons;
+    IconCache icons(jobs);
     QuietStatus status;
     NoPrompts prompts;
     NoKeys keys;

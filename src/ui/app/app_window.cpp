@@ -9,6 +9,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
@@ -81,8 +82,8 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     , m_prompts(Choose<Prompts, QtPrompts>(services.prompts, m_ownPrompts))
     , m_keyboard(Choose<KeyboardState, QtKeyboardState>(services.keyboard, m_ownKeyboard))
     , m_launcher(Choose<Launcher, QtLauncher>(services.launcher, m_ownLauncher))
-    , m_icons(std::make_unique<IconCache>())
-    , m_apps(std::make_unique<DesktopAppDatabase>())
+    , m_icons(std::make_unique<IconCache>(m_app.Jobs()))
+    , m_apps(std::make_unique<DesktopAppDatabase>(m_app.Jobs()))
     , m_pair(std::make_unique<Pair>(m_keyboard))
 {
     OptionsReactions reactions;
@@ -141,7 +142,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             {},
             m_apps.get(),
             [this](QWidget* owner, const std::vector<std::string>& paths) {
-                return ShowProperties(paths, m_prompts, owner);
+                return ShowProperties(paths, m_prompts, m_app.Jobs(), owner);
             },
             start.empty() ? std::nullopt : std::optional<std::string>(start),
         };

@@ -76,8 +76,9 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
 } // namespace
 
-PropertiesDialog::PropertiesDialog(std::vector<std::string> paths, Prompts& prompts, QWidget* parent, Sizer sizer)
-    : QDialog(parent), m_paths(std::move(paths)), m_prompts(prompts), m_sizer(std::move(sizer))
+PropertiesDialog::PropertiesDialog(std::vector<std::string> paths, Prompts& prompts, JobStarter& jobs,
+                                   QWidget* parent, Sizer sizer)
+    : QDialog(parent), m_paths(std::move(paths)), m_prompts(prompts), m_sizer(std::move(sizer)), m_jobs(jobs)
 {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -176,38 +177,53 @@ void PropertiesDialog::BuildSeveral(QFormLayout& form)
     StartWorker();
 }
 
+// What the walk shares with the dialog: the way back, closed when the dialog stops it.
+struct PropertiesDialog::Walk {
+    explicit Walk(QObject* receiver) : reply(receiver) {}
+    GuiChannel reply;
+    std::atomic<bool> finished = false;
+};
+
+bool PropertiesDialog::IsComputing() const
+{
+    return m_walk && !m_walk->finished;
+}
+
 void PropertiesDialog::StartWorker()
 {
-    m_stop = false;
-    m_finished = false;
-    // the worker owns copies of its inputs; the result comes back as a queued call,
-    // which Qt drops if the dialog is gone by then
-    m_worker = std::thread([this, paths = m_paths, sizer = m_sizer] {
+    StopWorker();
+    m_walk = std::make_shared<Walk>(this);
+    // the walk owns copies of its inputs; its figures come back through the channel,
+    // which drops them once the dialog has stopped it
+    m_job = m_jobs.Start([this, walk = m_walk, paths = m_paths, sizer = m_sizer](const std::atomic<bool>& stop) {
         auto last = std::chrono::steady_clock::now();
         const Progress progress = [&](const FolderTotal& soFar) {
             const auto now = std::chrono::steady_clock::now();
             if (now - last < kProgressInterval)
                 return;
             last = now;
-            QMetaObject::invokeMethod(this, [this, soFar] { ShowTotal(soFar, false); }, Qt::QueuedConnection);
+            walk->reply.Post([this, soFar] { ShowTotal(soFar, false); });
         };
         FolderTotal total;
         try {
-            total = sizer(paths, m_stop, progress);
+            total = sizer(paths, stop, progress);
         } catch (...) {
             total.stopped = true;
         }
-        m_finished = true;
+        walk->finished = true;
         if (!total.stopped)
-            QMetaObject::invokeMethod(this, [this, total] { ShowTotal(total, true); }, Qt::QueuedConnection);
+            walk->reply.Post([this, total] { ShowTotal(total, true); });
     });
+    if (m_job == 0)
+        m_walk->finished = true; // the program is shutting down: the figures stay as they are
 }
 
 void PropertiesDialog::StopWorker()
 {
-    m_stop = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    if (!m_walk)
+        return;
+    m_walk->reply.Close();
+    m_jobs.Stop(m_job);
 }
 
 void PropertiesDialog::ShowTotal(const FolderTotal& total, bool final)
@@ -271,11 +287,11 @@ void PropertiesDialog::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-bool ShowProperties(const std::vector<std::string>& paths, Prompts& prompts, QWidget* parent)
+bool ShowProperties(const std::vector<std::string>& paths, Prompts& prompts, JobStarter& jobs, QWidget* parent)
 {
     if (paths.empty())
         return false;
-    auto* dialog = new PropertiesDialog(paths, prompts, parent);
+    auto* dialog = new PropertiesDialog(paths, prompts, jobs, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return true;

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "shell/folder_walker.h"
+#include "ui/commands/job_starter.h"
 
 #include <QDialog>
 
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 class QCheckBox;
@@ -26,9 +27,10 @@ class Prompts;
 // changed permissions and reports a failure through the prompts, leaving the dialog
 // open. Several items: their count and total size.
 //
-// A folder's total (and the total of several items) is computed by a worker thread
-// that the dialog stops and joins when it closes or is destroyed, so it may close
-// while the walk runs. While it runs, the figures so far show with a trailing "...",
+// A folder's total (and the total of several items) is computed by a job of the
+// registry, which the dialog asks to stop when it closes or is destroyed, without
+// waiting for it: a walk stuck on a dead mount is left to the registry. The walk owns
+// its inputs and its figures reach the dialog only while it is open. While it runs, the figures so far show with a trailing "...",
 // a few times a second. The labels carry object names ("name", "type", "location",
 // "size", "contents", "modified", "created", "accessed", "owner", "group") and the
 // boxes "ownerRead" ... "othersExecute".
@@ -40,13 +42,13 @@ public:
     using Progress = std::function<void(const FolderTotal&)>;
     using Sizer = std::function<FolderTotal(const std::vector<std::string>&, const std::atomic<bool>&, const Progress&)>;
 
-    // paths must not be empty. The prompts must outlive the dialog.
-    PropertiesDialog(std::vector<std::string> paths, Prompts& prompts, QWidget* parent = nullptr,
+    // paths must not be empty. The prompts and the jobs must outlive the dialog.
+    PropertiesDialog(std::vector<std::string> paths, Prompts& prompts, JobStarter& jobs, QWidget* parent = nullptr,
                      Sizer sizer = SumItems);
     ~PropertiesDialog() override;
 
     // True while the worker computes the total.
-    bool IsComputing() const { return m_worker.joinable() && !m_finished; }
+    bool IsComputing() const;
 
     void accept() override;
     void done(int result) override;
@@ -75,14 +77,15 @@ private:
     std::array<QCheckBox*, 9> m_permissionBoxes{}; // owner rwx, group rwx, others rwx
     unsigned m_mode = 0;                           // permission bits (07777) when the dialog opened
     bool m_permissionsEditable = false;
-    std::atomic<bool> m_stop = false;
-    std::atomic<bool> m_finished = false;
     bool m_totalShown = false; // the final total is in the labels
-    std::thread m_worker;
+    struct Walk;
+    JobStarter& m_jobs;
+    std::shared_ptr<Walk> m_walk; // shared with the running walk
+    JobStarter::JobId m_job = 0;
 };
 
 // Shows the Properties dialog for the items, modeless, deleting itself when closed.
 // False when there are no items: the caller says "No property sheet for this selection".
-bool ShowProperties(const std::vector<std::string>& paths, Prompts& prompts, QWidget* parent);
+bool ShowProperties(const std::vector<std::string>& paths, Prompts& prompts, JobStarter& jobs, QWidget* parent);
 
 } // namespace bivora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/commands/job_starter.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -24,10 +26,10 @@ namespace bivora {
 // whoever started it, and at shutdown even the application's objects.
 //
 // GUI thread only, except for what a job's work does with its flag.
-class JobRegistry final {
+class JobRegistry final : public JobStarter {
 public:
-    using JobId = std::uint64_t;
-    using Work = std::function<void(const std::atomic<bool>& stop)>;
+    using JobId = JobStarter::JobId;
+    using Work = JobStarter::Work;
 
     static constexpr std::chrono::milliseconds kShutdownGrace{2000};
 
@@ -41,9 +43,9 @@ public:
     // Starts work on a thread of its own; ended runs on the GUI thread once it has
     // returned, unless the registry has shut down by then. After Shutdown no job starts
     // and 0 is returned.
-    JobId Start(Work work, std::function<void()> ended = {});
+    JobId Start(Work work, std::function<void()> ended = {}) override;
     // Sets the job's stop flag; the job ends when its work notices.
-    void Stop(JobId id);
+    void Stop(JobId id) override;
     // Whether the job is still registered (its end not yet handled).
     bool Has(JobId id) const { return m_jobs.contains(id); }
     std::size_t Count() const { return m_jobs.size(); }

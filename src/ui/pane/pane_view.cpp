@@ -7,6 +7,7 @@
 #include "shell/shell_item.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
 #include "ui/pane/pane_model.h"
@@ -78,7 +79,7 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     connect(&m_statusTimer, &QTimer::timeout, this, &PaneView::UpdateStatusText);
     connect(m_list->SelectionModel(), &QItemSelectionModel::selectionChanged, this, &PaneView::ScheduleStatusUpdate);
     connect(m_list->SelectionModel(), &QItemSelectionModel::currentChanged, this, &PaneView::ScheduleStatusUpdate);
-    m_freeSpace = new FreeSpaceCache(this);
+    m_freeSpace = new FreeSpaceCache(m_ctx.jobs, this);
     connect(m_freeSpace, &FreeSpaceCache::Arrived, this, &PaneView::ScheduleStatusUpdate);
 
     // last: it hooks into the list and the history hooks

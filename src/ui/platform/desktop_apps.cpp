@@ -4,16 +4,10 @@
 
 #include "base/path_text.h"
 
-#include <QMetaObject>
-
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 namespace bivora {
 
@@ -76,94 +70,33 @@ std::vector<DesktopEntry> LookUpApplications(const std::string& mimeType)
     return result;
 }
 
-// The worker's side, shared with the thread so that a worker left behind in a read
-// outlives the database safely.
-struct DesktopAppDatabase::Worker {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<std::string> queue;
-    bool stop = false;
-    bool busy = false;     // inside a lookup, which may never return
-    bool started = false;
-    DesktopAppDatabase* receiver = nullptr; // null once the database is gone
-    Lookup lookup;
-    std::thread thread;
-
-    static void Run(const std::shared_ptr<Worker>& self)
-    {
-        std::unique_lock lock(self->mutex);
-        for (;;) {
-            self->wake.wait(lock, [&self] { return self->stop || !self->queue.empty(); });
-            if (self->stop)
-                return;
-            const std::string type = std::move(self->queue.front());
-            self->queue.pop_front();
-            self->busy = true;
-            lock.unlock();
-            std::vector<DesktopEntry> answer;
-            try {
-                answer = self->lookup(type);
-            } catch (...) {
-                answer.clear(); // no applications rather than no program
-            }
-            lock.lock();
-            self->busy = false;
-            if (DesktopAppDatabase* receiver = self->receiver) {
-                // delivered on the database's thread; dropped when the database goes first
-                QMetaObject::invokeMethod(
-                    receiver, [receiver, type, answer = std::move(answer)]() mutable {
-                        receiver->Store(type, std::move(answer));
-                    },
-                    Qt::QueuedConnection);
-            }
-        }
-    }
-};
-
-DesktopAppDatabase::DesktopAppDatabase(Lookup lookup, QObject* parent)
-    : QObject(parent), m_worker(std::make_shared<Worker>())
+DesktopAppDatabase::DesktopAppDatabase(JobStarter& jobs, Lookup lookup, QObject* parent)
+    : QObject(parent), m_lookup(std::make_shared<const Lookup>(std::move(lookup))), m_worker(jobs, this)
 {
-    m_worker->lookup = std::move(lookup);
-    m_worker->receiver = this;
 }
 
 DesktopAppDatabase::~DesktopAppDatabase()
 {
-    bool idle = false;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->receiver = nullptr;
-        m_worker->stop = true;
-        idle = !m_worker->busy;
-    }
-    m_worker->wake.notify_all();
-    if (!m_worker->thread.joinable())
-        return;
-    // an idle worker ends at once; a busy one may sit in a read for ever
-    if (idle)
-        m_worker->thread.join();
-    else
-        m_worker->thread.detach();
+    // a look-up may sit in a read for ever: it is left to the registry, not waited for
+    m_worker.Stop(std::chrono::milliseconds(0));
 }
 
 void DesktopAppDatabase::Request(const std::vector<std::string>& mimeTypes) const
 {
-    bool asked = false;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        for (const std::string& type : mimeTypes) {
-            if (!m_pending.insert(type).second)
-                continue;
-            m_worker->queue.push_back(type);
-            asked = true;
-        }
-        if (asked && !m_worker->started) {
-            m_worker->started = true;
-            m_worker->thread = std::thread(&Worker::Run, m_worker);
-        }
+    for (const std::string& type : mimeTypes) {
+        if (!m_pending.insert(type).second)
+            continue;
+        auto* self = const_cast<DesktopAppDatabase*>(this);
+        m_worker.Post([self, lookup = m_lookup, type](const std::atomic<bool>&, GuiChannel& reply) {
+            std::vector<DesktopEntry> answer;
+            try {
+                answer = (*lookup)(type);
+            } catch (...) {
+                answer.clear(); // no applications rather than no program
+            }
+            reply.Post([self, type, answer = std::move(answer)]() mutable { self->Store(type, std::move(answer)); });
+        });
     }
-    if (asked)
-        m_worker->wake.notify_one();
 }
 
 void DesktopAppDatabase::Store(const std::string& mimeType, std::vector<DesktopEntry> applications)

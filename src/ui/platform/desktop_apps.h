@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/platform/worker_queue.h"
+
 #include <QObject>
 
 #include <functional>
@@ -33,18 +35,19 @@ struct DesktopEntry {
 // May block as long as reading those files blocks: call it off the GUI thread.
 std::vector<DesktopEntry> LookUpApplications(const std::string& mimeType);
 
-// The applications for MIME types, looked up on a worker thread of its own and kept
-// here for the GUI thread: the GUI thread never waits on the desktop's files, so a
-// folder that holds a named pipe or a link to a device cannot stall it. Ask with
-// Request; AnswersArrived follows on this object's thread when answers are in.
-// An object that goes while its worker is stuck in a read leaves the worker behind
-// instead of waiting for it.
+// The applications for MIME types, looked up on a worker of its own (a job of the
+// registry, one look-up at a time) and kept here for the GUI thread: the GUI thread
+// never waits on the desktop's files, so a folder that holds a named pipe or a link to
+// a device cannot stall it. Ask with Request; AnswersArrived follows on this object's
+// thread when answers are in. An object that goes while its worker is stuck in a read
+// leaves the worker to the registry instead of waiting for it.
 class DesktopAppDatabase : public QObject {
     Q_OBJECT
 public:
     using Lookup = std::function<std::vector<DesktopEntry>(const std::string& mimeType)>;
 
-    explicit DesktopAppDatabase(Lookup lookup = LookUpApplications, QObject* parent = nullptr);
+    // jobs must outlive the database.
+    explicit DesktopAppDatabase(JobStarter& jobs, Lookup lookup = LookUpApplications, QObject* parent = nullptr);
     ~DesktopAppDatabase() override;
 
     // Asks for the types' applications (again, when an answer is kept already, so that
@@ -62,13 +65,13 @@ Q_SIGNALS:
     void AnswersArrived();
 
 private:
-    struct Worker;
     void Store(const std::string& mimeType, std::vector<DesktopEntry> applications);
 
-    std::shared_ptr<Worker> m_worker;
+    std::shared_ptr<const Lookup> m_lookup; // shared with the look-ups under way
     mutable std::set<std::string> m_pending;
     std::map<std::string, std::vector<std::string>> m_answers; // type -> desktop ids
     std::map<std::string, DesktopEntry> m_entries;              // kept, never erased: pointers stay valid
+    mutable WorkerQueue m_worker;                               // last: stopped before the rest goes
 };
 
 // The command lines that open the files with the entry, split by the desktop-entry

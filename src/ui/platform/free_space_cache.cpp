@@ -2,16 +2,17 @@
 
 namespace bivora {
 
-FreeSpaceCache::FreeSpaceCache(QObject* parent, std::chrono::milliseconds maxAge, Reader read)
+FreeSpaceCache::FreeSpaceCache(JobStarter& jobs, QObject* parent, std::chrono::milliseconds maxAge, Reader read)
     : QObject(parent)
     , m_maxAge(maxAge)
     , m_read(std::move(read))
+    , m_worker(jobs, this)
 {
 }
 
 FreeSpaceCache::~FreeSpaceCache()
 {
-    // before any member goes: a running read posts to this object until it returns
+    // before any member goes: no answer reaches this object after this
     m_worker.Stop();
 }
 
@@ -32,12 +33,12 @@ void FreeSpaceCache::Read(const std::string& path)
 {
     if (!m_reading.insert(path).second)
         return;
-    // The answer is posted to this object, which stops and joins the worker before it
-    // goes: a posted answer either arrives or is dropped with the object.
-    m_worker.Post([this, path](const std::atomic<bool>& stop) {
-        std::optional<VolumeSpace> space = m_read(path);
+    // The read owns its reader and path; the answer reaches this object through the
+    // reply channel, which drops it once the object has gone.
+    m_worker.Post([this, read = m_read, path](const std::atomic<bool>& stop, GuiChannel& reply) {
+        std::optional<VolumeSpace> space = read(path);
         if (!stop.load())
-            QMetaObject::invokeMethod(this, [this, path, space] { Take(path, space); }, Qt::QueuedConnection);
+            reply.Post([this, path, space] { Take(path, space); });
     });
 }
 

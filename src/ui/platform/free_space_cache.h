@@ -15,7 +15,7 @@
 
 namespace bivora {
 
-// The free space of volumes for status texts, read on the cache's own worker and kept
+// The free space of volumes for status texts, read on the cache's own worker (a job of the registry) and kept
 // per volume for a few seconds, so that a selection change never waits for a disk.
 // GUI thread only.
 class FreeSpaceCache final : public QObject {
@@ -23,9 +23,10 @@ class FreeSpaceCache final : public QObject {
 public:
     using Reader = std::function<std::optional<VolumeSpace>(const std::string& path)>;
 
-    explicit FreeSpaceCache(QObject* parent = nullptr, std::chrono::milliseconds maxAge = std::chrono::seconds(5),
-                            Reader read = VolumeFreeSpace);
-    // Stops the worker and waits for the read running.
+    // The reads run as jobs of jobs, which must outlive the cache.
+    explicit FreeSpaceCache(JobStarter& jobs, QObject* parent = nullptr,
+                            std::chrono::milliseconds maxAge = std::chrono::seconds(5), Reader read = VolumeFreeSpace);
+    // Stops the worker; a read stuck on a dead mount is not waited for.
     ~FreeSpaceCache() override;
 
     // The free bytes of the volume holding path, as last read: nullopt until a read has

@@ -79,8 +79,9 @@ void DrawLinkArrow(QPainter& painter, int size)
 
 } // namespace
 
-IconCache::IconCache(QObject* parent)
+IconCache::IconCache(JobStarter& jobs, QObject* parent)
     : QObject(parent)
+    , m_worker(jobs, this)
 {
     m_foundTimer.setSingleShot(true);
     m_foundTimer.setInterval(kFoundDelayMs);
@@ -89,7 +90,7 @@ IconCache::IconCache(QObject* parent)
 
 IconCache::~IconCache()
 {
-    // before any member goes: a running batch posts to this object until it returns
+    // before any member goes: no reply reaches this object after this
     m_worker.Stop();
 }
 
@@ -136,14 +137,14 @@ void IconCache::StartContentReads()
 {
     if (m_toRead.empty())
         return;
-    // The results are posted to this object, which stops and joins the worker before
-    // it goes: a posted result either arrives or is dropped with the object.
-    m_worker.Post([this, paths = std::move(m_toRead)](const std::atomic<bool>& stop) {
+    // The batch owns its paths; its results reach this object through the reply
+    // channel, which drops them once the object has gone.
+    m_worker.Post([this, paths = std::move(m_toRead)](const std::atomic<bool>& stop, GuiChannel& reply) {
         const QMimeDatabase mime;
         Found found;
         auto reported = std::chrono::steady_clock::now();
-        const auto report = [this, &found, &reported] {
-            QMetaObject::invokeMethod(this, [this, found = std::move(found)] { TakeFound(found); }, Qt::QueuedConnection);
+        const auto report = [this, &reply, &found, &reported] {
+            reply.Post([this, found = std::move(found)] { TakeFound(found); });
             found.clear();
             reported = std::chrono::steady_clock::now();
         };

@@ -27,13 +27,14 @@ class ShellItem;
 //
 // GUI thread only. Asking for an index never reads a file: the MIME type comes from
 // the name. The content of files whose name says nothing is read on the cache's own
-// worker, in batches; until it is known such a file has the generic icon, and
+// worker (a job of the registry), in batches; until it is known such a file has the generic icon, and
 // IconsFound says when asking again gives the icon by content.
 class IconCache final : public QObject {
     Q_OBJECT
 public:
-    explicit IconCache(QObject* parent = nullptr);
-    // Stops the content reads and waits for the one running.
+    // The content reads run as jobs of jobs, which must outlive the cache.
+    explicit IconCache(JobStarter& jobs, QObject* parent = nullptr);
+    // Stops the content reads; one stuck in a read is not waited for.
     ~IconCache() override;
 
     // The record's icon index; the caller keeps it (a pane keeps it in the record's

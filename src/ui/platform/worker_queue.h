@@ -1,42 +1,48 @@
 #pragma once
 
+#include "ui/commands/job_starter.h"
+
 #include <atomic>
-#include <condition_variable>
-#include <deque>
+#include <chrono>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 namespace bivora {
 
-// One worker thread that runs posted tasks one after another, for small background
-// look-ups (content types, free space) that must not hold up the GUI thread. The
-// thread starts with the first task. Stop (and the destructor) sets the stop flag
-// every task is given, drops the tasks not begun and joins the thread; nothing is
-// ever detached. A task hands its results back by posting to the GUI thread, to an
-// object that outlives the queue (its owner), and catches what it throws.
+// One worker at a time that runs posted tasks one after another, for small background
+// look-ups (content types, free space, applications) that must not hold up the GUI
+// thread. The worker is a job of the registry, started when a task comes and ending
+// when none is left. A task hands its results back through the reply channel, to the
+// receiver on its thread; it owns what it reads (never the receiver's members) and
+// catches what it throws.
+//
+// Stop (and the destructor) drops the tasks not begun, closes the channel, sets the
+// running task's stop flag and waits for it only a short grace: a task stuck in a read
+// on a dead mount is left to the registry, and its answer is dropped.
 class WorkerQueue {
 public:
-    using Task = std::function<void(const std::atomic<bool>& stop)>;
+    using Task = std::function<void(const std::atomic<bool>& stop, GuiChannel& reply)>;
 
-    WorkerQueue() = default;
+    static constexpr std::chrono::milliseconds kStopGrace{250};
+
+    // jobs must outlive the queue; receiver is where replies run.
+    WorkerQueue(JobStarter& jobs, QObject* receiver);
     ~WorkerQueue();
     WorkerQueue(const WorkerQueue&) = delete;
     WorkerQueue& operator=(const WorkerQueue&) = delete;
 
-    // Any thread. Dropped after Stop.
+    // GUI thread. Dropped after Stop, and when the program is shutting down.
     void Post(Task task);
-    // The thread that owns the queue; waits for the running task to return.
-    void Stop();
+    // GUI thread. True when no task is running any more.
+    bool Stop(std::chrono::milliseconds grace = kStopGrace);
 
 private:
-    void Run();
+    struct State;
+    static void Run(const std::shared_ptr<State>& state, const std::atomic<bool>& stop);
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<Task> m_tasks;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    JobStarter& m_jobs;
+    std::shared_ptr<State> m_state;
+    JobStarter::JobId m_job = 0;
 };
 
 } // namespace bivora

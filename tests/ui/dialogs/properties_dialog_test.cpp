@@ -2,6 +2,7 @@
 #include "../platform/qt_printers.h"
 #include "ui/dialogs/properties_dialog.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/job_registry.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -13,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -56,6 +60,7 @@ class PropertiesDialogTest : public ::testing::Test {
 protected:
     test::TempTree m_dir;
     RecordingPrompts m_prompts;
+    JobRegistry m_jobs; // gone before the tree: the walks are joined first
 };
 
 TEST_F(PropertiesDialogTest, OneFileShowsItsFields)
@@ -64,7 +69,7 @@ TEST_F(PropertiesDialogTest, OneFileShowsItsFields)
     const struct timespec times[2] = {{978350400, 0}, {978350400, 0}}; // 2001-01-01 12:00 UTC
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 
-    PropertiesDialog dialog({path}, m_prompts);
+    PropertiesDialog dialog({path}, m_prompts, m_jobs);
     EXPECT_EQ(Text(dialog, "name"), QString::fromUtf8("notes \xef\xbf\xbd.txt"));
     EXPECT_EQ(Text(dialog, "size"), "1,234 bytes");
     EXPECT_EQ(Text(dialog, "location"), QString::fromStdString(m_dir.Path()));
@@ -91,7 +96,7 @@ TEST_F(PropertiesDialogTest, OkAppliesChangedPermissionsKeepingSpecialBits)
 {
     const std::string path = m_dir.MakeFile("tool", "x", 0644);
     ASSERT_EQ(::chmod(path.c_str(), 01644), 0);
-    PropertiesDialog dialog({path}, m_prompts);
+    PropertiesDialog dialog({path}, m_prompts, m_jobs);
     Box(dialog, "ownerExecute")->setChecked(true);
     Box(dialog, "groupWrite")->setChecked(true);
     Box(dialog, "othersRead")->setChecked(false);
@@ -100,7 +105,7 @@ TEST_F(PropertiesDialogTest, OkAppliesChangedPermissionsKeepingSpecialBits)
     EXPECT_EQ(ModeOf(path), mode_t(01760));
     EXPECT_TRUE(m_prompts.messages.isEmpty());
 
-    PropertiesDialog cancelled({path}, m_prompts);
+    PropertiesDialog cancelled({path}, m_prompts, m_jobs);
     Box(cancelled, "othersExecute")->setChecked(true);
     cancelled.reject();
     EXPECT_EQ(ModeOf(path), mode_t(01760)) << "Cancel changes nothing";
@@ -109,7 +114,7 @@ TEST_F(PropertiesDialogTest, OkAppliesChangedPermissionsKeepingSpecialBits)
 TEST_F(PropertiesDialogTest, FailedChmodIsReportedAndTheDialogStaysOpen)
 {
     const std::string path = m_dir.MakeFile("brief", "x", 0644);
-    PropertiesDialog dialog({path}, m_prompts);
+    PropertiesDialog dialog({path}, m_prompts, m_jobs);
     dialog.show();
     Box(dialog, "othersWrite")->setChecked(true);
     ASSERT_EQ(::unlink(path.c_str()), 0);
@@ -129,7 +134,7 @@ TEST_F(PropertiesDialogTest, FolderTotalArrivesFromTheWorker)
     ASSERT_EQ(::symlink("/nonexistent/target", (m_dir.Path() + "/top/a/link").c_str()), 0);
     const std::string top = m_dir.Path() + "/top";
 
-    PropertiesDialog dialog({top}, m_prompts);
+    PropertiesDialog dialog({top}, m_prompts, m_jobs);
     QSignalSpy computed(&dialog, &PropertiesDialog::SizeComputed);
     EXPECT_EQ(Text(dialog, "type"), QMimeDatabase().mimeTypeForName("inode/directory").comment());
     ASSERT_TRUE(computed.wait(10000));
@@ -142,7 +147,7 @@ TEST_F(PropertiesDialogTest, SeveralItemsShowCountAndTotal)
     m_dir.MakeDir("sub");
     const std::string a = m_dir.MakeFile("a", std::string(1500, 'x'));
     const std::string b = m_dir.MakeFile("sub/b", std::string(500, 'x'));
-    PropertiesDialog dialog({a, m_dir.Path() + "/sub"}, m_prompts);
+    PropertiesDialog dialog({a, m_dir.Path() + "/sub"}, m_prompts, m_jobs);
     QSignalSpy computed(&dialog, &PropertiesDialog::SizeComputed);
     EXPECT_EQ(Text(dialog, "name"), "2 items");
     EXPECT_EQ(Text(dialog, "location"), QString::fromStdString(m_dir.Path()));
@@ -152,57 +157,92 @@ TEST_F(PropertiesDialogTest, SeveralItemsShowCountAndTotal)
     EXPECT_EQ(dialog.findChild<QCheckBox*>(), nullptr) << "permissions are edited one item at a time";
 }
 
-// Closing the dialog while the walk runs stops the worker and waits for it.
-TEST_F(PropertiesDialogTest, ClosingEarlyStopsAndJoinsTheWorker)
+// Closing the dialog while the walk runs stops the worker without waiting for it; a
+// walk stuck in a call that does not look at the flag (a dead mount) holds neither
+// the dialog's going nor the GUI thread, is reported by the registry's shutdown, and
+// when it comes back its figures go nowhere.
+TEST_F(PropertiesDialogTest, ClosingEarlyStopsTheWorkerAndNeverWaitsForAStuckOne)
 {
-    std::atomic<bool> started = false;
-    std::atomic<bool> sawStop = false;
-    std::atomic<bool> returned = false;
-    const auto slowWalk = [&](const std::vector<std::string>&, const std::atomic<bool>& stop,
-                              const PropertiesDialog::Progress& progress) {
-        started = true;
+    struct Walk {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool started = false, sawStop = false, returned = false;
+        bool stuck = false, released = false, gaveUp = false;
+        void Set(bool Walk::*flag)
+        {
+            std::lock_guard lock(mutex);
+            this->*flag = true;
+            changed.notify_all();
+        }
+        bool Is(bool Walk::*flag)
+        {
+            std::lock_guard lock(mutex);
+            return this->*flag;
+        }
+    };
+    const auto walk = std::make_shared<Walk>();
+    const auto slowWalk = [walk](const std::vector<std::string>&, const std::atomic<bool>& stop,
+                                 const PropertiesDialog::Progress& progress) {
+        walk->Set(&Walk::started);
         FolderTotal soFar;
         soFar.bytes = 1000;
         soFar.files = 3;
         soFar.folders = 2;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!stop && std::chrono::steady_clock::now() < deadline) {
-            progress(soFar); // the dialog shows this a few times a second at most
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (walk->Is(&Walk::stuck)) {
+            // blocked without looking at the flag; gives up only so that a failure ends
+            std::unique_lock lock(walk->mutex);
+            walk->gaveUp = !walk->changed.wait_for(lock, std::chrono::seconds(30), [&] { return walk->released; });
+        } else {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!stop && std::chrono::steady_clock::now() < deadline) {
+                progress(soFar); // the dialog shows this a few times a second at most
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
-        sawStop = stop.load();
+        progress(soFar);
         FolderTotal total;
         total.stopped = stop.load();
-        returned = true;
+        if (stop.load())
+            walk->Set(&Walk::sawStop);
+        walk->Set(&Walk::returned);
         return total;
     };
     const std::string folder = m_dir.MakeDir("big");
     {
-        PropertiesDialog dialog({folder}, m_prompts, nullptr, slowWalk);
+        PropertiesDialog dialog({folder}, m_prompts, m_jobs, nullptr, slowWalk);
         dialog.show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return walk->Is(&Walk::started); }, 5000));
         EXPECT_TRUE(dialog.IsComputing());
         // the figures so far, marked as not yet the total
         EXPECT_TRUE(QTest::qWaitFor([&] { return Text(dialog, "size") == "1,000 bytes..."; }, 10000))
             << Text(dialog, "size").toStdString();
         EXPECT_EQ(Text(dialog, "contents"), "3 files, 1 folder...");
         dialog.reject();
-        EXPECT_TRUE(returned) << "the worker has been joined when the dialog closes";
-        EXPECT_TRUE(sawStop);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return walk->Is(&Walk::returned); }, 10000));
+        EXPECT_TRUE(walk->Is(&Walk::sawStop));
     }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_jobs.Count() == 0; }, 10000)) << "the ended walk is joined";
 
-    // destroyed without closing: the destructor stops it the same way
-    started = sawStop = returned = false;
-    auto dialog = std::make_unique<PropertiesDialog>(std::vector<std::string>{folder}, m_prompts, nullptr, slowWalk);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+    {
+        std::lock_guard lock(walk->mutex);
+        walk->started = walk->sawStop = walk->returned = false;
+        walk->stuck = true;
+    }
+    auto dialog = std::make_unique<PropertiesDialog>(std::vector<std::string>{folder}, m_prompts, m_jobs, nullptr,
+                                                     slowWalk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return walk->Is(&Walk::started); }, 5000));
     dialog.reset();
-    EXPECT_TRUE(returned);
-    EXPECT_TRUE(sawStop);
+    EXPECT_FALSE(walk->Is(&Walk::gaveUp)) << "the dialog waited for its stuck walk";
+    EXPECT_FALSE(m_jobs.Shutdown(std::chrono::milliseconds(50))) << "the stuck walk is reported";
+    walk->Set(&Walk::released);
+    EXPECT_TRUE(m_jobs.Shutdown(std::chrono::seconds(10)));
+    EXPECT_TRUE(walk->Is(&Walk::sawStop));
+    QCoreApplication::processEvents(); // its last figures were dropped with the dialog
 }
 
 TEST_F(PropertiesDialogTest, NothingSelectedShowsNoDialog)
 {
-    EXPECT_FALSE(ShowProperties({}, m_prompts, nullptr));
+    EXPECT_FALSE(ShowProperties({}, m_prompts, m_jobs, nullptr));
 }
 
 } // namespace

@@ -42,7 +42,7 @@ PaneContext PaneFixture::Context(bool isLeft)
     context.pair = &pair;
     context.setMainCaption = [this](const QString& caption) { mainCaption = caption; };
     context.showProperties = [this](QWidget* owner, const std::vector<std::string>& paths) {
-        PropertiesDialog dialog(paths, prompts, owner);
+        PropertiesDialog dialog(paths, prompts, jobs, owner);
         prompts.Exec(dialog);
         return true;
     };

@@ -91,7 +91,7 @@ protected:
 
     MemorySettingsStore store;
     GeneralSettings general;
-    IconCache icons;
+    IconCache icons{jobs};
     RecordingStatus status;
     ScriptedPrompts prompts;
     FakeKeyboardState keyboard;

@@ -6,6 +6,7 @@
 #include "../../shell/temp_tree.h"
 #include "qt_printers.h"
 #include "thread_recording_launcher.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/item_context_menu.h"
 #include "ui/platform/qt_launcher.h"
@@ -128,6 +129,8 @@ protected:
         if (g_blocked)
             GTEST_SKIP() << "the tree of this run blocks every lookup";
     }
+
+    JobRegistry m_jobs;
 };
 
 TEST_F(DesktopAppsTest, DefaultsAssociationsAndOrderFollowTheDesktopsDatabase)
@@ -185,7 +188,7 @@ TEST_F(DesktopAppsTest, EntryKeepsWhatLaunchingNeeds)
 // the file's folder that gets the name's bytes as they are.
 TEST_F(DesktopAppsTest, LaunchRunsTheProgramDetachedInTheFilesFolderWithExactNames)
 {
-    DesktopAppDatabase database;
+    DesktopAppDatabase database(m_jobs);
     database.Request({"application/x-bivora-record"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return database.Find("record.desktop") != nullptr; }, 10000));
     const Args files{TreePath("files/caf\xe9 \"q\" $x.txt"), TreePath("files/b")};
@@ -208,7 +211,7 @@ TEST_F(DesktopAppsTest, PipeAndDeviceLinksInTheFoldersNeitherBlockNorCrash)
 {
     // the pipe and the links sit in the tree every test here reads; this asks through
     // the database as the program does and waits for the answer
-    DesktopAppDatabase database;
+    DesktopAppDatabase database(m_jobs);
     database.Request({"text/plain", "image/png"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return database.ApplicationsFor("text/plain") && database.ApplicationsFor("image/png"); },
                                 10000));
@@ -303,13 +306,14 @@ TEST(BlockedDesktopAppsTest, MenuComesAtOnceAndFillsInWhenTheReadEnds)
     if (!g_blocked)
         GTEST_SKIP() << "needs the run with --blocked";
     const SelectedItem text{TreePath("files/a.txt"), false, false, "text/plain"};
+    JobRegistry jobs;
     {
-        DesktopAppDatabase stuck;
+        DesktopAppDatabase stuck(jobs);
         const auto menu = BuildItemContextMenu({text}, stuck, {});
         EXPECT_EQ(OpenWithVerbs(*menu), (Args{"..."}));
     } // its worker stays in the read
 
-    DesktopAppDatabase database;
+    DesktopAppDatabase database(jobs);
     const auto menu = BuildItemContextMenu({text}, database, {});
     EXPECT_EQ(OpenWithVerbs(*menu), (Args{"..."}));
     EXPECT_FALSE(database.ApplicationsFor("text/plain"));

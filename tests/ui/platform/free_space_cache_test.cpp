@@ -1,5 +1,7 @@
 #include "ui/platform/free_space_cache.h"
 
+#include "ui/jobs/job_registry.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -64,7 +66,8 @@ TEST(FreeSpaceCache, NeverWaitsForTheDiskAndKeepsOneValuePerVolume)
     volumes.Set("/a", 1, 100);
     volumes.Set("/a/sub", 1, 90);
     volumes.Set("/b", 2, 500);
-    FreeSpaceCache cache(nullptr, std::chrono::hours(1),
+    JobRegistry jobs;
+    FreeSpaceCache cache(jobs, nullptr, std::chrono::hours(1),
                          [&volumes](const std::string& path) { return volumes.Read(path); });
     QSignalSpy arrived(&cache, &FreeSpaceCache::Arrived);
 
@@ -90,7 +93,8 @@ TEST(FreeSpaceCache, AnOldValueIsShownWhileItIsReadAgain)
 {
     FakeVolumes volumes;
     volumes.Set("/a", 1, 100);
-    FreeSpaceCache cache(nullptr, std::chrono::milliseconds(0),
+    JobRegistry jobs;
+    FreeSpaceCache cache(jobs, nullptr, std::chrono::milliseconds(0),
                          [&volumes](const std::string& path) { return volumes.Read(path); });
     QSignalSpy arrived(&cache, &FreeSpaceCache::Arrived);
     cache.FreeSpace("/a");

@@ -2,6 +2,7 @@
 
 #include "../../shell/folder_fixture.h"
 #include "shell/shell_item.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_model.h"
 
 #include <QIcon>
@@ -43,6 +44,8 @@ protected:
         QIcon::setThemeName(m_savedName);
     }
 
+    // last gone but the tree's: the content reads are its jobs
+    JobRegistry m_jobs;
     ShellFolder folder{ns};
 
     void Open()
@@ -72,7 +75,7 @@ TEST_F(IconCacheTest, NamesDecideAtOnceContentArrivesFromTheWorker)
     ASSERT_EQ(::mkfifo(tree.Path("data/pipe").c_str(), 0600), 0);
     Open();
 
-    IconCache cache;
+    IconCache cache(m_jobs);
     bool waiting = true;
     const int text = cache.IconIndex(Item("notes.txt"), &waiting);
     EXPECT_FALSE(waiting);
@@ -122,7 +125,7 @@ TEST_F(IconCacheTest, GoesWhileItsWorkerStillHasFilesToRead)
     for (int i = 0; i < 300; ++i)
         tree.MakeFile("data/file" + std::to_string(i), "words\n");
     Open();
-    auto cache = std::make_unique<IconCache>();
+    auto cache = std::make_unique<IconCache>(m_jobs);
     bool waiting = false;
     for (const auto& item : folder.Items())
         cache->IconIndex(*item, &waiting);
@@ -144,7 +147,7 @@ TEST_F(IconCacheTest, WaitingRowsChangeByRange)
     tree.MakeFile("data/binary", std::string("\x00\x01\x02\x03\xfe\xff", 6));
     tree.MakeFile("data/textC", "words again\n");
     Open();
-    IconCache cache;
+    IconCache cache(m_jobs);
     PaneModel model(cache);
     model.SetColumns({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")},
                      {Qt::AlignLeft, Qt::AlignRight, Qt::AlignLeft});

@@ -1,5 +1,6 @@
 #include "qt_printers.h"
 #include "ui/commands/command_ids.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/item_context_menu.h"
 
@@ -28,7 +29,7 @@ DesktopEntry App(const std::string& id, const std::string& name)
 class ItemContextMenuTest : public ::testing::Test {
 protected:
     ItemContextMenuTest()
-        : m_apps(std::make_unique<DesktopAppDatabase>([](const std::string& type) {
+        : m_apps(std::make_unique<DesktopAppDatabase>(m_jobs, [](const std::string& type) {
             const DesktopEntry paint = App("paint.desktop", "Paint"), view = App("view.desktop", "Viewer");
             const std::map<std::string, std::vector<DesktopEntry>> table{
                 {"image/png", {view, paint}},
@@ -84,6 +85,7 @@ protected:
         return menu;
     }
 
+    JobRegistry m_jobs;
     std::unique_ptr<DesktopAppDatabase> m_apps;
     const SelectedItem m_png{"/pics/a.png", false, false, "image/png"};
     const SelectedItem m_text{"/docs/b.txt", false, false, "text/plain"};
@@ -172,7 +174,7 @@ struct Gate {
 TEST_F(ItemContextMenuTest, OpenWithSaysItIsLookingUntilTheAnswerComesThenFillsInWhileOpen)
 {
     const auto gate = std::make_shared<Gate>();
-    DesktopAppDatabase apps(gate->Lookup(gate));
+    DesktopAppDatabase apps(m_jobs, gate->Lookup(gate));
     const auto menu = BuildItemContextMenu({m_png}, apps, {});
     const Verbs looking{"open", "[", "", "]", "cut", "copy", "delete", "rename", "properties"};
     EXPECT_EQ(VerbsOf(*menu), looking);
@@ -198,7 +200,7 @@ TEST_F(ItemContextMenuTest, DatabaseGoesWithoutWaitingForALookupThatHangs)
 {
     const auto gate = std::make_shared<Gate>();
     {
-        DesktopAppDatabase apps(gate->Lookup(gate));
+        DesktopAppDatabase apps(m_jobs, gate->Lookup(gate));
         apps.Request({"image/png"});
         ASSERT_TRUE(QTest::qWaitFor([&] { return gate->Calls() == 1; }, 10000));
     } // returns although the lookup is held
