@@ -2,6 +2,7 @@
 
 #include "base/registry_keys.h"
 #include "base/settings_store.h"
+#include "ui/widgets/row_selection.h"
 #include "ui/widgets/sortable_row_model.h"
 #include "ui/commands/command_ids.h"
 
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int kDefaultSortKey = cmd::kSortByType;
 constexpr int kDefaultViewStyle = cmd::kList;
-constexpr std::int64_t kTypeAheadPauseMs = 1000;
 constexpr int kMinColumnWidth = 10;
 constexpr int kSmallIconSize = 16;
 constexpr int kLargeIconSize = 32;
@@ -114,52 +114,6 @@ private:
     bool m_columnAlignment;
     QSize m_itemSize;
 };
-
-// A selection as row numbers: the rows selected in every column by one range, and
-// the rows some range covers in part, with that range's columns.
-struct RowSelection {
-    struct Part {
-        int row;
-        int left;
-        int right;
-    };
-    std::vector<int> rows; // ascending, each once
-    std::vector<Part> parts;
-
-    bool Empty() const { return rows.empty() && parts.empty(); }
-};
-
-// Reads the ranges once: the cost grows with the ranges and the rows they hold.
-RowSelection ReadSelection(const QItemSelection& selection, int columns)
-{
-    struct Span {
-        int first;
-        int last;
-    };
-    std::vector<Span> whole;
-    RowSelection read;
-    for (const QItemSelectionRange& range : selection) {
-        if (!range.isValid() || range.parent().isValid())
-            continue;
-        if (range.left() <= 0 && range.right() >= columns - 1) {
-            whole.push_back({range.top(), range.bottom()});
-            continue;
-        }
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            read.parts.push_back({row, range.left(), range.right()});
-    }
-    std::sort(whole.begin(), whole.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
-    int last = -1;
-    for (const Span& span : whole) {
-        for (int row = std::max(span.first, last + 1); row <= span.last; ++row)
-            read.rows.push_back(row);
-        last = std::max(last, span.last);
-    }
-    std::sort(read.parts.begin(), read.parts.end(), [](const RowSelection::Part& a, const RowSelection::Part& b) {
-        return a.row != b.row ? a.row < b.row : a.left < b.left;
-    });
-    return read;
-}
 
 } // namespace
 
@@ -715,91 +669,6 @@ bool SortListCtrl::OnUpdateCommand(int id, CommandState& state)
         return true;
     }
     return false;
-}
-
-bool SortListCtrl::HandleKey(QKeyEvent& event)
-{
-    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
-    if (event.key() == Qt::Key_Insert && mods == Qt::NoModifier) {
-        ToggleAndAdvance();
-        event.accept();
-        return true;
-    }
-    if (event.key() == Qt::Key_F10 && mods == Qt::ShiftModifier) {
-        // the keyboard's other way to the context menu, besides the menu key
-        Q_EMIT ContextMenuRequested(QCursor::pos(), true);
-        event.accept();
-        return true;
-    }
-    if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z && (mods & Qt::ShiftModifier)
-        && !(mods & Qt::ControlModifier)) {
-        // handled here alone, so the view's own keyboard search never sees the letter
-        TypeAhead(QChar(u'A' + (event.key() - Qt::Key_A)));
-        event.accept();
-        return true;
-    }
-    if (m_keyHandler && m_keyHandler(event)) {
-        event.accept();
-        return true;
-    }
-    return false;
-}
-
-void SortListCtrl::ToggleAndAdvance()
-{
-    const int rows = m_model.rowCount();
-    if (rows == 0)
-        return;
-    const int focused = FocusedRow();
-    if (focused >= 0)
-        m_selection->select(m_model.index(focused, 0), QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
-    FocusRow(focused < 0 ? 0 : std::min(focused + 1, rows - 1));
-}
-
-void SortListCtrl::TypeAhead(QChar letter)
-{
-    const std::int64_t now = m_clock();
-    if (m_typeAhead.isEmpty() || now - m_typeAheadTime > kTypeAheadPauseMs)
-        m_typeAhead = QStringLiteral(".");
-    m_typeAheadTime = now;
-    m_typeAhead.append(letter);
-
-    const int rows = m_model.rowCount();
-    const int start = FocusedRow() + 1;
-    int hit = -1;
-    for (int row = start; row < rows && hit < 0; ++row) {
-        if (RowText(row).toUpper().contains(m_typeAhead))
-            hit = row;
-    }
-    for (int row = 0; row < std::min(start, rows) && hit < 0; ++row) {
-        if (RowText(row).toUpper().contains(m_typeAhead))
-            hit = row;
-    }
-    if (hit < 0) {
-        if (m_beep)
-            m_beep();
-        return;
-    }
-    SelectOnly(hit);
-}
-
-void SortListCtrl::FocusRow(int row)
-{
-    const QModelIndex index = m_model.index(row, 0);
-    m_selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    CurrentView()->scrollTo(index);
-}
-
-void SortListCtrl::SelectOnly(int row)
-{
-    const QModelIndex index = m_model.index(row, 0);
-    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    CurrentView()->scrollTo(index);
-}
-
-QString SortListCtrl::RowText(int row) const
-{
-    return m_model.data(m_model.index(row, 0), Qt::DisplayRole).toString();
 }
 
 void SortListCtrl::SaveSettings()
