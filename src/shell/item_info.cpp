@@ -1,6 +1,8 @@
 #include "shell/item_info.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -88,6 +90,14 @@ bool IsFolderGone(const std::string& path)
     if (::stat(path.c_str(), &st) == 0)
         return !S_ISDIR(st.st_mode);
     return errno == ENOENT || errno == ENOTDIR;
+}
+
+std::optional<std::string> RealPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (!real)
+        return std::nullopt;
+    return std::string(real.get());
 }
 
 } // namespace bivora

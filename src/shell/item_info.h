@@ -4,6 +4,7 @@
 #include "shell/sys_result.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace bivora {
@@ -39,5 +40,9 @@ SysStatus ChangeMode(const std::string& path, std::uint32_t mode);
 // True when looking the folder's path up says it does not exist or is no folder; a
 // folder that may not be looked into (permission, I/O error) is still there.
 bool IsFolderGone(const std::string& path);
+
+// The absolute path with every link followed and "." and ".." taken (realpath);
+// nullopt when some part of it does not exist or cannot be looked into.
+std::optional<std::string> RealPath(const std::string& path);
 
 } // namespace bivora

@@ -1,5 +1,7 @@
 #include "shell/path_resolver.h"
 
+#include "shell/item_info.h"
+
 #include "base/path_text.h"
 #include "shell/shell_namespace.h"
 
@@ -66,10 +68,10 @@ bool IsNonFolder(const std::string& path)
 // taken physically), as the kernel's path walk gives it; nullopt when there is none.
 std::optional<std::string> EnteredFolder(const std::string& path)
 {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    if (!real || !IsDirectory(real.get()))
+    std::optional<std::string> real = RealPath(path);
+    if (!real || !IsDirectory(*real))
         return std::nullopt;
-    return std::string(real.get());
+    return real;
 }
 
 // A typed folder text made absolute, with how it was written.

@@ -1,5 +1,7 @@
 #include "shell/settings_file.h"
 
+#include "shell/item_info.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -94,11 +96,10 @@ SettingsFileResult Locate(const std::string& path, bool makeFolders, Location& w
 {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char* resolved = ::realpath(path.c_str(), nullptr);
+        const std::optional<std::string> resolved = RealPath(path);
         if (!resolved)
             return Result(Outcome::Refused, path, "is a link that leads nowhere");
-        where = Split(resolved);
-        std::free(resolved);
+        where = Split(*resolved);
     } else {
         where = Split(path);
     }
