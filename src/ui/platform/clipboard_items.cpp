@@ -18,4 +18,12 @@ bool ClipboardHoldsItems()
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
+// Placeholders until the clipboard formats land.
+std::string ItemTransfer::SourceFolder() const { return {}; }
+std::unique_ptr<QMimeData> MimeDataForItems(const std::vector<std::string>&, int) { return std::make_unique<QMimeData>(); }
+std::optional<ItemTransfer> ItemsFromMimeData(const QMimeData&) { return std::nullopt; }
+std::optional<ItemTransfer> ClipboardItems() { return std::nullopt; }
+void PutItemsOnClipboard(const std::vector<std::string>&, int) {}
+void ClearClipboard() {}
+
 } // namespace bivora
