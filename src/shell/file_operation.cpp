@@ -691,10 +691,16 @@ Outcome Engine::DeleteEntry(const std::string& path)
         });
         if (outcome != Outcome::Done)
             return outcome;
+        bool emptied = true;
         for (const std::string& name : names) {
-            if (DeleteEntry(PathJoin(path, name)) == Outcome::Cancelled)
-                return Outcome::Cancelled;
+            const Outcome child = DeleteEntry(PathJoin(path, name));
+            if (child == Outcome::Cancelled)
+                return child;
+            emptied = emptied && child == Outcome::Done;
         }
+        // What the user chose to skip keeps its folder, without a second question.
+        if (!emptied)
+            return Outcome::Skipped;
     }
     const Outcome outcome = Persist([&](FileOpError& error) {
         if (const auto removed = m_calls.Remove(path, folder); !removed && removed.Error() != ENOENT)

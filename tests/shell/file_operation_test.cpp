@@ -168,11 +168,13 @@ struct stat LStat(const std::string& path)
     return st;
 }
 
+// Bytes that differ from block to block, so a misplaced block shows.
 std::string Pattern(std::size_t size)
 {
-    std::string data(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        data[i] = static_cast<char>((i * 7 + i / 4096) & 0xFF);
+    std::string data;
+    data.reserve(size);
+    for (unsigned block = 0; data.size() < size; ++block)
+        data.append(std::min<std::size_t>(4096, size - data.size()), static_cast<char>('a' + block % 23));
     return data;
 }
 
@@ -378,6 +380,174 @@ TEST_F(FileOperation, MoveAcrossFileSystems)
             EXPECT_EQ(ReadAll(target + "/f/sub/b"), Pattern(100000));
         }
     }
+}
+
+
+// Each fault meets the first of two files; the answer decides about it, the second file
+// is copied whatever it was. Afterwards every source byte is there and no final name
+// holds part of a file, nor does a temporary file remain.
+TEST_F(FileOperation, DataFaultsLeaveNoPartialFile)
+{
+    using Step = FileOpError::Step;
+    const struct {
+        const char* label;
+        bool readWrite;                            // reflink and copy_file_range refused
+        std::string_view call;                     // the call that fails ...
+        int nth;                                   // ... at its nth use (every use after: -nth)
+        int error;
+        std::vector<ErrorAnswer> answers;
+        Step step;                                 // what is asked about
+        bool firstCopied;
+    } cases[] = {
+        {"disk full", true, "write", 3, ENOSPC, {ErrorAnswer::Skip}, Step::Write, false},
+        {"disk full, then room", true, "write", 3, ENOSPC, {ErrorAnswer::Retry}, Step::Write, true},
+        {"read error", true, "read", 2, EIO, {ErrorAnswer::Skip}, Step::Read, false},
+        {"target refused", false, "create", 1, EACCES, {ErrorAnswer::Skip}, Step::Create, false},
+        {"source vanished", false, "copyrange", 2, ENOENT, {ErrorAnswer::Skip}, Step::Read, false},
+        {"rename refused", false, "rename", 1, EACCES, {ErrorAnswer::Skip}, Step::Rename, false},
+    };
+    const std::string data = Pattern(5 << 20);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempTree t;
+        const std::string first = t.MakeFile("src/first", data);
+        const std::string second = t.MakeFile("src/second", "2");
+        const std::string target = t.MakeDir("dst");
+        int uses = 0;
+        auto fault = [&c, &uses](std::string_view call, const std::string&) {
+            return call == c.call && ++uses == c.nth ? c.error : 0;
+        };
+        if (c.readWrite)
+            ForceReadWrite(fault);
+        else
+            calls.hook = [&](std::string_view call, const std::string& path) {
+                return call == "clone" ? EOPNOTSUPP : fault(call, path);
+            };
+        callbacks.errors.clear();
+        callbacks.errorAnswers.assign(c.answers.begin(), c.answers.end());
+
+        const FileOpResult result = Run(FileOpKind::Copy, {first, second}, target);
+
+        ASSERT_EQ(callbacks.errors.size(), 1u);
+        EXPECT_EQ(callbacks.errors[0].step, c.step);
+        EXPECT_EQ(callbacks.errors[0].error, c.error);
+        EXPECT_FALSE(result.cancelled);
+        EXPECT_EQ(ReadAll(first), data);
+        EXPECT_EQ(ReadAll(target + "/second"), "2");
+        if (c.firstCopied) {
+            EXPECT_THAT(Names(target), ElementsAre("first", "second"));
+            EXPECT_EQ(ReadAll(target + "/first"), data);
+            EXPECT_EQ(callbacks.last.bytesDone, data.size() + 1); // a retried file counts once
+        } else {
+            EXPECT_THAT(Names(target), ElementsAre("second"));
+            EXPECT_THAT(result.names, ElementsAre("second"));
+        }
+    }
+}
+
+TEST_F(FileOperation, CancelInTheMiddleOfALargeFileStopsAtTheNextBlock)
+{
+    const std::string data = Pattern(64 << 20);
+    const std::string source = tree.MakeFile("src/big", data);
+    const std::string target = tree.MakeDir("dst");
+    std::atomic<bool> cancel{false};
+    int blocks = 0;
+    calls.hook = [&](std::string_view call, const std::string&) {
+        if (call == "clone")
+            return EOPNOTSUPP;
+        if (call == "copyrange" && ++blocks == 3)
+            cancel = true;
+        return 0;
+    };
+
+    const FileOpResult result = Run(FileOpKind::Copy, {source}, target, false, true, &cancel);
+
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(blocks, 3);
+    EXPECT_THAT(result.names, IsEmpty());
+    EXPECT_THAT(Names(target), IsEmpty());
+    EXPECT_EQ(ReadAll(source), data);
+}
+
+// A real full disk: a tmpfs of 4 MiB (mounting needs root).
+TEST_F(FileOperation, RealFullDiskLeavesNoPartialFile)
+{
+    const std::string target = tree.MakeDir("small");
+    if (::geteuid() != 0 || ::mount("tmpfs", target.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const std::string data = Pattern(6 << 20);
+    const std::string source = tree.MakeFile("src/big", data);
+    const std::string small = tree.MakeFile("src/small", "fits");
+
+    const FileOpResult result = Run(FileOpKind::Move, {source, small}, target);
+    const auto names = Names(target);
+    ::umount(target.c_str());
+
+    ASSERT_FALSE(callbacks.errors.empty());
+    EXPECT_EQ(callbacks.errors[0].error, ENOSPC);
+    EXPECT_THAT(result.names, ElementsAre("small"));
+    EXPECT_THAT(names, ElementsAre("small"));
+    EXPECT_EQ(ReadAll(source), data);
+    EXPECT_THAT(Names(tree.Path("src")), ElementsAre("big"));
+}
+
+TEST_F(FileOperation, DeleteNeverFollowsLinksAndKeepsWhatIsSkipped)
+{
+    tree.MakeFile("outside/precious", "keep");
+    tree.MakeLink("gone/to-outside", tree.Path("outside"));
+    tree.MakeFile("gone/sub/a", "a");
+    tree.MakeFile("part/stays", "s");
+    tree.MakeFile("part/goes", "g");
+    calls.hook = [](std::string_view call, const std::string& path) {
+        return call == "remove" && path.ends_with("/stays") ? EACCES : 0;
+    };
+
+    const FileOpResult result = Run(FileOpKind::Delete, {tree.Path("gone"), tree.Path("part")}, {});
+
+    EXPECT_THAT(result.names, ElementsAre("gone"));
+    EXPECT_EQ(result.itemsSkipped, 1u);
+    ASSERT_EQ(callbacks.errors.size(), 1u); // the folder left holding it is not asked about again
+    EXPECT_EQ(callbacks.errors[0].step, FileOpError::Step::Remove);
+    EXPECT_THAT(Names(tree.Path()), ElementsAre("home", "mountinfo", "outside", "part", "tmp"));
+    EXPECT_THAT(Names(tree.Path("part")), ElementsAre("stays"));
+    EXPECT_EQ(ReadAll(tree.Path("outside/precious")), "keep");
+}
+
+// Whatever trash there is: an item is trashed, or the user is asked, and only a yes
+// deletes it for good.
+TEST_F(FileOperation, TrashNeverDeletesWithoutBeingAsked)
+{
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        const std::string item = tree.MakeFile("item", "x");
+        callbacks.deleteQuestions.clear();
+        callbacks.deletePermanently = yes;
+        const FileOpResult result = Run(FileOpKind::Trash, {item}, {});
+        const bool stays = ::access(item.c_str(), F_OK) == 0;
+        if (callbacks.deleteQuestions.empty()) {
+            EXPECT_FALSE(stays);
+            EXPECT_THAT(result.names, ElementsAre("item"));
+        } else {
+            EXPECT_THAT(callbacks.deleteQuestions, ElementsAre(item));
+            EXPECT_EQ(stays, !yes);
+            EXPECT_EQ(result.itemsDone, yes ? 1u : 0u);
+        }
+    }
+}
+
+TEST_F(FileOperation, LinkPointsAtTheAbsoluteSource)
+{
+    const std::string source = tree.MakeFile("src/doc.txt", "d");
+    const std::string target = tree.MakeDir("dst");
+    tree.MakeFile("dst/doc.txt", "other");
+
+    EXPECT_THAT(Run(FileOpKind::Link, {source}, target, true).names, ElementsAre("doc (copy).txt"));
+    callbacks.replaceAnswers = {CollisionAnswer::Yes};
+    EXPECT_THAT(Run(FileOpKind::Link, {source}, target).names, ElementsAre("doc.txt"));
+
+    EXPECT_EQ(RealFileSystem().ReadLink(target + "/doc (copy).txt").ValueOr({}), source);
+    EXPECT_EQ(RealFileSystem().ReadLink(target + "/doc.txt").ValueOr({}), source);
+    EXPECT_THAT(Names(target), ElementsAre("doc (copy).txt", "doc.txt"));
 }
 
 } // namespace
