@@ -140,7 +140,9 @@ private:
                   Placement& place, FileOpError& error);
     std::string TempName(const std::string& folder);
 
-    Outcome CopyEntry(const std::string& source, const std::string& folder, std::string* madeName, CopyTrack* track);
+    // fresh: folder was made by this copy, so nothing in it can collide.
+    Outcome CopyEntry(const std::string& source, const std::string& folder, std::string* madeName, CopyTrack* track,
+                      bool fresh = false);
     Outcome CopyPlaced(const std::string& source, const FileStat& st, const Placement& place, CopyTrack* track);
     Outcome CopyFolder(const std::string& source, const FileStat& st, const Placement& place, CopyTrack* track);
     Outcome CopyFile(const std::string& source, const Placement& place, FileOpError& error);
@@ -302,7 +304,7 @@ std::string Engine::TempName(const std::string& folder)
 }
 
 Outcome Engine::CopyEntry(const std::string& source, const std::string& folder, std::string* madeName,
-                          CopyTrack* track)
+                          CopyTrack* track, bool fresh)
 {
     FileStat st;
     Placement place;
@@ -313,6 +315,10 @@ Outcome Engine::CopyEntry(const std::string& source, const std::string& folder, 
             return Outcome::Skipped;
         }
         st = *found;
+        if (fresh) {
+            place = {Placement::How::New, PathJoin(folder, LastComponent(source))};
+            return Outcome::Done;
+        }
         return Place(source, st, folder, LastComponent(source), place, error);
     });
     if (outcome == Outcome::Done)
@@ -371,7 +377,7 @@ Outcome Engine::CopyFolder(const std::string& source, const FileStat& st, const 
     ++m_progress.filesDone;
     if (outcome == Outcome::Done) {
         for (const std::string& name : names) {
-            if (CopyEntry(PathJoin(source, name), place.target, nullptr, track) == Outcome::Cancelled) {
+            if (CopyEntry(PathJoin(source, name), place.target, nullptr, track, made) == Outcome::Cancelled) {
                 outcome = Outcome::Cancelled;
                 break;
             }
