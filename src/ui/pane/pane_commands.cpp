@@ -97,6 +97,8 @@ bool PaneView::OnCommand(int id)
         Properties();
         return true;
     default:
+        if (OnFileOpCommand(id))
+            return true;
         return m_nav->OnCommand(id);
     }
 }
@@ -115,6 +117,8 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
         return true;
     default:
+        if (OnUpdateFileOpCommand(id, state))
+            return true;
         // commands whose handlers come later stay unclaimed, and so disabled
         return m_nav->OnUpdateCommand(id, state);
     }

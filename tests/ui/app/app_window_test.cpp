@@ -19,6 +19,8 @@
 #include "ui/platform/window_placement.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QItemSelectionModel>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -347,6 +349,37 @@ TEST_F(AppWindowTest, NavigationKeysAndWhatTheirActionsShow)
     EXPECT_EQ(shown(&pane), right);
     press(Qt::Key_2, Qt::ControlModifier);
     EXPECT_EQ(shown(&pane), left + "/sub");
+}
+
+// F5 opens the destination dialog, Ctrl+F6 moves straight into the other pane; the
+// dialog's history is saved at exit because it was loaded.
+TEST_F(AppWindowTest, TransferKeysReachTheirCommandsAndTheTargetHistoryIsSaved)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    const auto press = [&](const std::string& name, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        pane.List().SelectionModel()->clearSelection();
+        ASSERT_GE(pane.FocusName(name, true), 0);
+        window->Frame().Actions().RefreshAll();
+        keyboard.SetModifiers(modifiers);
+        QTest::keyClick(pane.List().CurrentView(), key, modifiers);
+        keyboard.SetModifiers(Qt::NoModifier);
+    };
+    prompts.AnswerDialog([](QDialog& dialog) {
+        dialog.accept();
+        return dialog.result();
+    });
+    press("note.txt", Qt::Key_F5, Qt::NoModifier);
+    press("sub", Qt::Key_F6, Qt::ControlModifier);
+
+    EXPECT_EQ(Names(*window->RightPane()), (std::vector<std::string>{"README", "note.txt", "sub"}));
+    EXPECT_EQ(Names(pane), std::vector<std::string>{"note.txt"});
+    EXPECT_EQ(prompts.Texts(test::ScriptedPrompts::Kind::Dialog), QStringList{QStringLiteral("Select destination folder")});
+    window->Frame().close();
+    window->Shutdown();
+    EXPECT_EQ(factory.store->ReadString(section::kTargetFolderHistory, "0"), right);
 }
 
 } // namespace
