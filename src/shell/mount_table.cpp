@@ -169,4 +169,23 @@ std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::st
     return drives;
 }
 
+std::string MountPointOf(std::string_view mountInfo, std::string_view path)
+{
+    std::string best = "/";
+    std::size_t pos = 0;
+    while (pos < mountInfo.size()) {
+        std::size_t end = mountInfo.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = mountInfo.size();
+        const auto fields = SplitFields(mountInfo.substr(pos, end - pos));
+        pos = end + 1;
+        if (fields.size() < 5)
+            continue;
+        std::string mountPath = UnescapeOctal(fields[4]);
+        if (mountPath.size() > best.size() && (mountPath == path || IsUnder(path, mountPath)))
+            best = std::move(mountPath);
+    }
+    return best;
+}
+
 } // namespace bivora

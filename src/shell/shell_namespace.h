@@ -36,6 +36,10 @@ struct Drive {
 // Labels are looked up in byLabelDir (links named after labels, pointing at devices).
 std::vector<Drive> DrivesFromMountInfo(std::string_view mountInfo, const std::string& byLabelDir);
 
+// The mount point holding path (absolute, links resolved): the longest mount path of
+// the table, of any file system, that is path or one of its ancestors; "/" when none.
+std::string MountPointOf(std::string_view mountInfo, std::string_view path);
+
 // The namespace that panes browse: one tree rooted at the Desktop (an empty list).
 // Desktop -> Computer, Home, Documents, Network, Trash, then the desktop directory's
 // entries; Computer -> drives -> directory entries; Network -> network drives (links

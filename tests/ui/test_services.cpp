@@ -31,6 +31,16 @@ bool ScriptedPrompts::AskYesNo(QWidget*, const QString& text, Icon icon)
     return yes;
 }
 
+int ScriptedPrompts::AskChoice(QWidget*, const QString& text, const QStringList& buttons, Icon icon)
+{
+    m_log.push_back({Kind::Choice, text, icon});
+    if (m_choices.empty())
+        return -1;
+    const int index = m_choices.front();
+    m_choices.pop_front();
+    return index < buttons.size() ? index : -1;
+}
+
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& title, const QString&, const QString&)
 {
     m_log.push_back({Kind::OpenFile, title});

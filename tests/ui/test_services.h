@@ -19,7 +19,7 @@ namespace bivora::test {
 // cancelled and an unscripted modal dialog is rejected.
 class ScriptedPrompts final : public Prompts {
 public:
-    enum class Kind { Message, YesNo, OpenFile, BrowseFolder, Dialog };
+    enum class Kind { Message, YesNo, Choice, OpenFile, BrowseFolder, Dialog };
     struct Asked {
         Kind kind;
         QString text;  // the message, the question or the dialog's title
@@ -29,6 +29,8 @@ public:
     using DialogHandler = std::function<int(QDialog&)>;
 
     void AnswerYesNo(bool yes) { m_yesNo.push_back(yes); }
+    // The index of the button chosen; -1 closes the question.
+    void AnswerChoice(int index) { m_choices.push_back(index); }
     void AnswerFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
     void AnswerFolder(std::optional<QString> path) { m_folders.push_back(std::move(path)); }
     void AnswerDialog(DialogHandler handler) { m_dialogs.push_back(std::move(handler)); }
@@ -40,6 +42,9 @@ public:
 
     void Message(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
     bool AskYesNo(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
+    // An unscripted choice is closed without an answer (-1).
+    int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+                  Icon icon = Icon::Question) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) override;
@@ -48,6 +53,7 @@ public:
 private:
     std::vector<Asked> m_log;
     std::deque<bool> m_yesNo;
+    std::deque<int> m_choices;
     std::deque<std::optional<QString>> m_files;
     std::deque<std::optional<QString>> m_folders;
     std::deque<DialogHandler> m_dialogs;

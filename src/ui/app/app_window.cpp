@@ -1,5 +1,6 @@
 #include "ui/app/app_window.h"
 
+#include "base/registry_keys.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
 #include "ui/app/app_commands.h"
@@ -106,6 +107,12 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     options.driveBar2Root = &m_app.Settings().driveBar2Root;
     options.historyItems = [this] { return m_app.Settings().historyItems; };
     options.filterHistory = &m_shared.visualFilterHistory;
+    m_shared.targetFolderHistoryLoadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::TargetFolderHistory, [this](SettingsStore& store) {
+            m_shared.targetFolderHistory.Save(m_app.Settings().historyItems, store,
+                                              registry::section::kTargetFolderHistory);
+        });
+    };
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());

@@ -72,6 +72,11 @@ CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
                                      QKeySequence(Qt::CTRL | Qt::SHIFT | static_cast<Qt::Key>(digit))});
     }
 
+    // Copy to and Move to with Ctrl go straight into the other pane's folder (the
+    // handlers read Ctrl).
+    AddKey(cmd::kCopyTo, {QKeySequence(Qt::CTRL | Qt::Key_F5)});
+    AddKey(cmd::kMoveTo, {QKeySequence(Qt::CTRL | Qt::Key_F6)});
+
     // Same folder with Alt loads the inactive pane's folder into the active one.
     AddKey(cmd::kSameFolder, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)});
 

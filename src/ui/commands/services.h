@@ -25,6 +25,14 @@ public:
     virtual void Message(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) = 0;
+    // A question answered by one of the buttons (the first is the default); the index
+    // of the button chosen, -1 when the question was closed without an answer.
+    virtual int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+                          Icon icon = Icon::Question)
+    {
+        (void)parent, (void)text, (void)buttons, (void)icon;
+        return -1;
+    }
     // A file-open dialog; nullopt when cancelled.
     virtual std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                             const QString& directory) = 0;

@@ -19,6 +19,24 @@ QObject* WidgetOf(QWindow* window)
     return window;
 }
 
+// Whether the object is, or lies inside, the application's active modal window.
+bool InActiveModal(QObject* watched)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return false;
+    QWidget* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) {
+        if (auto* window = qobject_cast<QWindow*>(watched))
+            widget = qobject_cast<QWidget*>(WidgetOf(window));
+    }
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == modal)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 EscapeGuard::EscapeGuard(std::function<void()> onEscape) : m_onEscape(std::move(onEscape))
@@ -54,6 +72,8 @@ void EscapeGuard::Stop()
 
 bool EscapeGuard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_modalPasses && InActiveModal(watched))
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)

@@ -20,6 +20,10 @@ public:
     explicit EscapeGuard(std::function<void()> onEscape);
     ~EscapeGuard() override;
 
+    // From now on a modal window (a progress dialog, a question) and its popups take
+    // input as usual, while the windows below it stay shut off.
+    void LetModalWindowsThrough() { m_modalPasses = true; }
+
     // Escape was pressed, or a close request came.
     bool EscapePressed() const { return m_escaped; }
     bool CloseRequested() const { return !m_closeTarget.isNull(); }
@@ -32,6 +36,7 @@ private:
     void Stop();
 
     bool m_escaped = false;
+    bool m_modalPasses = false;
     QPointer<QObject> m_closeTarget; // the window (a widget or its platform window) asked to close
 };
 

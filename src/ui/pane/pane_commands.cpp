@@ -103,6 +103,8 @@ bool PaneView::OnCommand(int id)
     case cmd::kPasteShortcut:
         return PaneClipboard::OnCommand(*this, id);
     default:
+        if (OnFileOpCommand(id))
+            return true;
         return m_nav->OnCommand(id);
     }
 }
@@ -125,6 +127,8 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
         return true;
     default:
+        if (OnUpdateFileOpCommand(id, state))
+            return true;
         // commands whose handlers come later stay unclaimed, and so disabled
         return m_nav->OnUpdateCommand(id, state);
     }

@@ -51,6 +51,11 @@ struct PaneSharedState {
     // off at start, not stored.
     bool mirrorBrowsing = false;
     bool syncScrolling = false;
+    // "Target Folder History": loaded when the Select destination folder dialog is
+    // first made; the hook is then told once, so that it is saved at exit.
+    HistoryList targetFolderHistory;
+    bool targetFolderHistoryLoaded = false;
+    std::function<void()> targetFolderHistoryLoadedHook;
 };
 
 // What a pane is given by the application; every reference outlives the pane.

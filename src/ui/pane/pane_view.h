@@ -200,6 +200,17 @@ private:
     ArriveHook m_arriveHook;
 
 public:
+    // Copy to, Move to and Delete (pane_file_ops.cpp); false for other commands.
+    bool OnFileOpCommand(int id);
+    bool OnUpdateFileOpCommand(int id, CommandState& state);
+    // What the pane was given; the file operations run with it.
+    const PaneContext& Context() const { return m_ctx; }
+
+private:
+    void TransferSelection(bool move);
+    void DeleteSelection();
+
+public:
     // Typed input, the browsing history, bookmarks, mirror browsing and synchronized
     // scrolling: the pane's moves between folders (pane_navigator.h).
     PaneNavigator& Navigator() const { return *m_nav; }

@@ -4,6 +4,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
 
 namespace bivora {
 
@@ -42,6 +46,20 @@ void QtPrompts::Message(QWidget* parent, const QString& text, Icon icon)
 bool QtPrompts::AskYesNo(QWidget* parent, const QString& text, Icon icon)
 {
     return RunBox(parent, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+int QtPrompts::AskChoice(QWidget* parent, const QString& text, const QStringList& buttons, Icon icon)
+{
+    QMessageBox box(ToBoxIcon(icon), QGuiApplication::applicationDisplayName(), text, QMessageBox::NoButton, parent);
+    std::vector<QPushButton*> made;
+    for (const QString& caption : buttons)
+        made.push_back(box.addButton(caption, QMessageBox::AcceptRole));
+    if (!made.empty())
+        box.setDefaultButton(made.front());
+    box.exec();
+    // Escape and the close button answer with nothing (no button has the reject role)
+    const auto chosen = std::find(made.begin(), made.end(), box.clickedButton());
+    return chosen == made.end() ? -1 : static_cast<int>(chosen - made.begin());
 }
 
 std::optional<QString> QtPrompts::OpenFile(QWidget* parent, const QString& title, const QString& filter,

@@ -10,6 +10,8 @@ class QtPrompts final : public Prompts {
 public:
     void Message(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
     bool AskYesNo(QWidget* parent, const QString& text, Icon icon = Icon::Exclamation) override;
+    int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons,
+                  Icon icon = Icon::Question) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) override;
