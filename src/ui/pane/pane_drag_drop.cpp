@@ -96,14 +96,15 @@ void PaneDragDrop::BeginDrag(bool rightButton)
     const QIcon icon = m_pane.Model().index(rows.front(), PaneModel::kNameColumn).data(Qt::DecorationRole).value<QIcon>();
     if (!icon.isNull())
         drag->setPixmap(icon.pixmap(QSize(32, 32)));
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     if (m_runner) {
-        m_runner(*drag);
+        m_runner(*drag, offered);
         delete drag;
         return;
     }
     // the drag loop deletes the drag; whatever the target did is its business, and
     // the source's rows follow through its watcher
-    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    drag->exec(offered, Qt::CopyAction);
 }
 
 bool PaneDragDrop::FromThisPane(const QDropEvent& event) const

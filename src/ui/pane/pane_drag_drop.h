@@ -25,9 +25,9 @@ public:
     explicit PaneDragDrop(PaneView& pane);
     ~PaneDragDrop() override;
 
-    // Runs a drag that has started; the real one is the system's drag loop
-    // (QDrag::exec). Tests record the drag instead.
-    using DragRunner = std::function<void(QDrag& drag)>;
+    // Runs a drag that has started, offering those actions; the real one is the
+    // system's drag loop (QDrag::exec). Tests record the drag instead.
+    using DragRunner = std::function<void(QDrag& drag, Qt::DropActions offered)>;
     void SetDragRunner(DragRunner runner) { m_runner = std::move(runner); }
 
     // The row the drag hovers over and highlights; -1 when none.
