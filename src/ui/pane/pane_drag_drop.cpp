@@ -18,7 +18,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
+#include <QTimer>
 
 namespace bivora {
 
@@ -207,11 +207,10 @@ int PaneDragDrop::AskEffect(const QPoint& viewportPos)
 
 void PaneDragDrop::Drop(QDropEvent& event)
 {
-    QPointer<PaneView> alive(&m_pane);
     const QPoint pos = event.position().toPoint();
     const bool rightButton = m_rightButton || (event.buttons() & Qt::RightButton);
     std::optional<ItemTransfer> items = event.mimeData() ? ItemsFromMimeData(*event.mimeData()) : std::nullopt;
-    const Target target = items ? TargetAt(pos, FromThisPane(event)) : Target{};
+    Target target = items ? TargetAt(pos, FromThisPane(event)) : Target{};
     EndDragOver();
     m_rightButton = false;
     if (target.kind == Target::Kind::kNone) {
@@ -219,32 +218,32 @@ void PaneDragDrop::Drop(QDropEvent& event)
         QApplication::beep();
         return;
     }
-    int effect = EffectOf(ChosenAction(event));
-    if (rightButton && target.kind != Target::Kind::kExecutableRow) {
-        effect = AskEffect(pos);
-        if (!alive)
-            return;
-        if (effect == kEffectNone) {
-            event.ignore();
-            return;
-        }
-    }
-    bool done = false;
-    if (target.kind == Target::Kind::kExecutableRow) {
-        // the program starts in the folder it lies in, with the dropped paths
-        const std::optional<std::string> folder = PaneClipboard::FolderPath(m_pane);
-        done = static_cast<bool>(m_pane.m_ctx.launcher.StartExact(target.path, items->paths, folder.value_or("/")));
-        effect = kEffectCopy;
-    } else {
-        done = PasteIntoFolder(m_pane, effect, &*items, target.path, false);
-    }
-    if (!done) {
-        event.ignore();
-        QApplication::beep();
-        return;
-    }
+    const bool executable = target.kind == Target::Kind::kExecutableRow;
+    const int effect = executable ? kEffectCopy : EffectOf(ChosenAction(event));
     event.setDropAction(ActionOf(effect));
     event.accept();
+    // The drag loop holds the pointer and the keyboard until the drop returns: the
+    // menu, the progress dialog and the questions of the transfer come after it.
+    QTimer::singleShot(0, &m_pane, [this, items = std::move(*items), target = std::move(target), effect,
+                                    ask = rightButton && !executable, pos] {
+        int chosen = effect;
+        if (ask) {
+            chosen = AskEffect(pos);
+            if (chosen == kEffectNone)
+                return;
+        }
+        bool done = false;
+        if (target.kind == Target::Kind::kExecutableRow) {
+            // the program starts in the folder it lies in, with the dropped paths
+            const std::optional<std::string> folder = PaneClipboard::FolderPath(m_pane);
+            done = static_cast<bool>(
+                m_pane.m_ctx.launcher.StartExact(target.path, items.paths, folder.value_or(std::string("/"))));
+        } else {
+            done = PasteIntoFolder(m_pane, chosen, &items, target.path, false);
+        }
+        if (!done)
+            QApplication::beep();
+    });
 }
 
 } // namespace bivora

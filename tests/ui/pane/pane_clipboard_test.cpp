@@ -66,6 +66,8 @@ protected:
         DragOver(pane, data, pos, buttons, mods);
         QDropEvent drop(pos, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data, buttons & ~Qt::LeftButton, mods);
         QApplication::sendEvent(Viewport(pane), &drop);
+        // the drop's work comes after the drag loop has let go of the pointer
+        QCoreApplication::processEvents();
         return drop.isAccepted();
     }
 };
