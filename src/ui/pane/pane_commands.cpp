@@ -6,6 +6,7 @@
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
+#include "ui/pane/pane_clipboard.h"
 #include "ui/pane/pane_navigator.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
@@ -96,6 +97,11 @@ bool PaneView::OnCommand(int id)
     case cmd::kProperties:
         Properties();
         return true;
+    case cmd::kCut:
+    case cmd::kCopy:
+    case cmd::kPaste:
+    case cmd::kPasteShortcut:
+        return PaneClipboard::OnCommand(*this, id);
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -114,6 +120,10 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kRoot:
     case cmd::kDesktop:
     case cmd::kProperties:
+    case cmd::kCut:
+    case cmd::kCopy:
+    case cmd::kPaste:
+    case cmd::kPasteShortcut:
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
         return true;
     default:

@@ -7,6 +7,7 @@
 #include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
+#include "ui/pane/file_transfer.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/execute_item.h"
@@ -204,8 +205,13 @@ bool PaneView::ShowItemMenu(const QPoint& globalPos)
         Properties();
         break;
     case VerbAction::Kind::PasteIntoFolder:
-    case VerbAction::Kind::PasteLinkIntoFolder:
-        // the transfer into a folder arrives with the clipboard and file-operation work
+    case VerbAction::Kind::PasteLinkIntoFolder: {
+        const int effect = action.kind == VerbAction::Kind::PasteLinkIntoFolder ? kEffectLink : kEffectNone;
+        QTimer::singleShot(0, this, [this, effect, folder = action.folder] {
+            PasteIntoFolder(*this, effect, nullptr, folder, true);
+        });
+        break;
+    }
     case VerbAction::Kind::NotHandled:
         break;
     }

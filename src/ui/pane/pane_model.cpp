@@ -8,7 +8,9 @@
 #include "ui/commands/command_ids.h"
 #include "ui/platform/icon_cache.h"
 
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPalette>
 
 #include <algorithm>
 #include <unordered_set>
@@ -118,7 +120,30 @@ QVariant PaneModel::data(const QModelIndex& index, int role) const
             return {};
         }
     case Qt::DecorationRole:
-        return index.column() == kNameColumn ? Icon(row) : QVariant();
+        if (index.column() != kNameColumn)
+            return {};
+        if (row.cut) {
+            // the icon's own dimmed look, in both list sizes
+            const QVariant icon = Icon(row);
+            if (!icon.isValid())
+                return icon;
+            const QIcon normal = icon.value<QIcon>();
+            QIcon dimmed;
+            for (const int size : {16, 32})
+                dimmed.addPixmap(normal.pixmap(QSize(size, size), QIcon::Disabled));
+            return dimmed;
+        }
+        return Icon(row);
+    case Qt::ForegroundRole:
+        if (row.dropHighlight)
+            return QGuiApplication::palette().brush(QPalette::Active, QPalette::HighlightedText);
+        if (row.cut)
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
+    case Qt::BackgroundRole:
+        if (row.dropHighlight)
+            return QGuiApplication::palette().brush(QPalette::Active, QPalette::Highlight);
+        return {};
     default:
         return {};
     }
@@ -232,6 +257,58 @@ QString PaneModel::DateText(int row) const
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return {};
     return DateText(m_rows[static_cast<std::size_t>(row)]);
+}
+
+void PaneModel::RowLookChanged(int row)
+{
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1),
+                       {Qt::DecorationRole, Qt::ForegroundRole, Qt::BackgroundRole});
+}
+
+void PaneModel::SetCutRows(const std::vector<int>& rows)
+{
+    const int count = static_cast<int>(m_rows.size());
+    std::vector<bool> cut(m_rows.size(), false);
+    for (const int row : rows) {
+        if (row >= 0 && row < count)
+            cut[static_cast<std::size_t>(row)] = true;
+    }
+    for (int i = 0; i < count; ++i) {
+        Row& entry = m_rows[static_cast<std::size_t>(i)];
+        if (entry.cut != cut[static_cast<std::size_t>(i)]) {
+            entry.cut = cut[static_cast<std::size_t>(i)];
+            RowLookChanged(i);
+        }
+    }
+}
+
+bool PaneModel::IsCut(int row) const
+{
+    return row >= 0 && row < static_cast<int>(m_rows.size()) && m_rows[static_cast<std::size_t>(row)].cut;
+}
+
+void PaneModel::SetDropHighlight(int row)
+{
+    const int count = static_cast<int>(m_rows.size());
+    if (row >= count)
+        row = -1;
+    const int before = DropHighlightRow();
+    if (before == row)
+        return;
+    if (before >= 0) {
+        m_rows[static_cast<std::size_t>(before)].dropHighlight = false;
+        RowLookChanged(before);
+    }
+    if (row >= 0) {
+        m_rows[static_cast<std::size_t>(row)].dropHighlight = true;
+        RowLookChanged(row);
+    }
+}
+
+int PaneModel::DropHighlightRow() const
+{
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return row.dropHighlight; });
+    return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
 }
 
 bool PaneModel::IsConsistent() const

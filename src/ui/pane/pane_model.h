@@ -67,6 +67,14 @@ public:
     // sort of the same keys: for many rows much faster than sorting by CompareRows.
     std::vector<int> OrderRows(std::uint32_t sortParam) const;
 
+    // Rows marked cut are drawn dimmed until they are rebuilt or the marks are set
+    // anew; SetCutRows replaces every earlier mark.
+    void SetCutRows(const std::vector<int>& rows);
+    bool IsCut(int row) const;
+    // The row a drag hovers over, drawn highlighted; -1 for none. One row at a time.
+    void SetDropHighlight(int row);
+    int DropHighlightRow() const;
+
     // No row without a record and no record on two rows.
     bool IsConsistent() const;
 
@@ -83,6 +91,8 @@ private:
         mutable int icon = kIconNotAsked;
         mutable bool link = false;
         mutable bool iconWaiting = false; // the generic icon while the content is read
+        bool cut = false;
+        bool dropHighlight = false;
     };
     static constexpr int kIconNotAsked = -2;
 
@@ -92,6 +102,8 @@ private:
     const QString& SizeText(const Row& row) const;
     const QString& DateText(const Row& row) const;
     QVariant Icon(const Row& row) const;
+    // Announces a change of the look of whole rows.
+    void RowLookChanged(int row);
     // Asks again for the icons of rows that waited for their content; contiguous rows
     // whose icon changed are announced as one range.
     void UpdateWaitingIcons();

@@ -10,6 +10,7 @@
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_caption.h"
+#include "ui/pane/pane_drag_drop.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_navigator.h"
 #include "ui/platform/free_space_cache.h"
@@ -84,6 +85,7 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
 
     // last: it hooks into the list and the history hooks
     m_nav = std::make_unique<PaneNavigator>(*this);
+    m_dragDrop = std::make_unique<PaneDragDrop>(*this);
 }
 
 PaneView::~PaneView()

@@ -26,6 +26,7 @@ namespace bivora {
 class FreeSpaceCache;
 class PaneCaption;
 class PaneModel;
+class PaneDragDrop;
 class PaneNavigator;
 class ShellFolder;
 class ShellItem;
@@ -217,6 +218,15 @@ public:
 private:
     friend class PaneNavigator;
     std::unique_ptr<PaneNavigator> m_nav;
+
+public:
+    // The pane as drag source and drop target (pane_drag_drop.h).
+    PaneDragDrop& DragDrop() const { return *m_dragDrop; }
+
+private:
+    friend class PaneClipboard;
+    friend class PaneDragDrop;
+    std::unique_ptr<PaneDragDrop> m_dragDrop;
 };
 
 } // namespace bivora

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -144,10 +146,45 @@ protected:
         // A right click on empty space unselects everything first, so that the menu
         // that follows is about the list, not about rows far from the pointer.
         const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-        if (event->button() == Qt::RightButton && mods == Qt::NoModifier
-            && !this->indexAt(event->position().toPoint()).isValid())
+        const QPoint pos = event->position().toPoint();
+        if (event->button() == Qt::RightButton && mods == Qt::NoModifier && !this->indexAt(pos).isValid())
             m_ctrl.m_selection->clearSelection();
         View::mousePressEvent(event);
+        m_dragButton = Qt::NoButton;
+        if (m_ctrl.m_dragHandler && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+            const QModelIndex index = this->indexAt(pos);
+            if (index.isValid() && m_ctrl.m_selection->isRowSelected(index.row())) {
+                m_dragButton = event->button();
+                m_dragStart = pos;
+            }
+        }
+        if (event->button() == Qt::RightButton)
+            m_menuPending = false;
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (m_dragButton != Qt::NoButton && (event->buttons() & m_dragButton)
+            && (event->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+            const bool right = m_dragButton == Qt::RightButton;
+            m_dragButton = Qt::NoButton;
+            m_menuPending = false;
+            // the drag loop takes the release: the view must not go on selecting
+            this->setState(QAbstractItemView::NoState);
+            if (m_ctrl.m_dragHandler)
+                m_ctrl.m_dragHandler->BeginDrag(right);
+            return;
+        }
+        View::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        View::mouseReleaseEvent(event);
+        if (event->button() == m_dragButton)
+            m_dragButton = Qt::NoButton;
+        if (event->button() == Qt::RightButton && m_menuPending) {
+            m_menuPending = false;
+            Q_EMIT m_ctrl.ContextMenuRequested(m_menuPos, false);
+        }
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
@@ -157,8 +194,28 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override
     {
         const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
         event->accept();
+        if (!keyboard && m_dragButton == Qt::RightButton) {
+            // the press may yet become a drag: the menu waits for the release
+            m_menuPending = true;
+            m_menuPos = event->globalPos();
+            return;
+        }
+        Q_EMIT m_ctrl.ContextMenuRequested(keyboard ? QCursor::pos() : event->globalPos(), keyboard);
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override { PassDragMove(*event, true); }
+    void dragMoveEvent(QDragMoveEvent* event) override { PassDragMove(*event, false); }
+    void dragLeaveEvent(QDragLeaveEvent* event) override
+    {
+        if (!m_ctrl.m_dragHandler)
+            return View::dragLeaveEvent(event);
+        m_ctrl.m_dragHandler->DragLeave();
+    }
+    void dropEvent(QDropEvent* event) override
+    {
+        if (!m_ctrl.m_dragHandler)
+            return View::dropEvent(event);
+        m_ctrl.m_dragHandler->Drop(*event);
     }
     void focusInEvent(QFocusEvent* event) override
     {
@@ -167,6 +224,24 @@ protected:
     }
 
     SortListCtrl& m_ctrl;
+
+private:
+    void PassDragMove(QDragMoveEvent& event, bool entering)
+    {
+        if (!m_ctrl.m_dragHandler) {
+            if (entering)
+                View::dragEnterEvent(static_cast<QDragEnterEvent*>(&event));
+            else
+                View::dragMoveEvent(&event);
+            return;
+        }
+        m_ctrl.m_dragHandler->DragMove(event, entering);
+    }
+
+    Qt::MouseButton m_dragButton = Qt::NoButton; // pressed on a selected row: a drag may start
+    QPoint m_dragStart;
+    bool m_menuPending = false; // a right click's context menu, shown at the release
+    QPoint m_menuPos;
 };
 
 // The view of the small-icon, large-icon and list styles.
@@ -263,6 +338,23 @@ private:
         viewport()->update(rect);
     }
 };
+
+void SortListCtrl::SetDragHandler(ListDragHandler* handler)
+{
+    m_dragHandler = handler;
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        view->setAcceptDrops(handler != nullptr);
+        view->viewport()->setAcceptDrops(handler != nullptr);
+        view->setDropIndicatorShown(false);
+    }
+}
+
+int SortListCtrl::RowAt(const QPoint& viewportPos) const
+{
+    const QModelIndex index = CurrentView()->indexAt(viewportPos);
+    return index.isValid() ? index.row() : -1;
+}
 
 SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::function<bool()> saveAllowed,
                            QWidget* parent)

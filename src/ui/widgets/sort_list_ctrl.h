@@ -13,6 +13,8 @@
 #include <vector>
 
 class QAbstractItemView;
+class QDragMoveEvent;
+class QDropEvent;
 class QItemSelectionModel;
 class QKeyEvent;
 class QListView;
@@ -27,6 +29,19 @@ template <class, class>
 class SortListViewBase;
 class SortListIconView;
 class SortListDetailsView;
+
+// What the list's owner does with drags; the list only detects and passes them on.
+// Positions are in the current view's viewport.
+class ListDragHandler {
+public:
+    virtual ~ListDragHandler() = default;
+    // A button was pressed on a selected row and the pointer moved far enough.
+    virtual void BeginDrag(bool rightButton) = 0;
+    // Enter and move alike; the handler accepts or ignores the event.
+    virtual void DragMove(QDragMoveEvent& event, bool entering) = 0;
+    virtual void DragLeave() = 0;
+    virtual void Drop(QDropEvent& event) = 0;
+};
 
 // The sortable list of the panes and of the find results: one model shown either
 // by a list view (small icons, large icons, list) or by a details view, both on
@@ -112,6 +127,14 @@ public:
     void SetKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
     void SetClock(Clock clock) { m_clock = std::move(clock); }
     void SetBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+    // Drags start from the selected rows (left or right button) and drops are
+    // accepted only with a handler; it must outlive the list or be reset to null.
+    // With one, the context menu of a right click comes at the release, so that a
+    // right-button drag can start.
+    void SetDragHandler(ListDragHandler* handler);
+    ListDragHandler* DragHandler() const { return m_dragHandler; }
+    // The row at a position in the current view's viewport; -1 on empty space.
+    int RowAt(const QPoint& viewportPos) const;
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
@@ -170,6 +193,7 @@ private:
     KeyHandler m_keyHandler;
     Clock m_clock;
     std::function<void()> m_beep;
+    ListDragHandler* m_dragHandler = nullptr;
 };
 
 } // namespace bivora
