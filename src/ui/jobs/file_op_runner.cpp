@@ -182,12 +182,21 @@ FileOpResult RunFileOpJob(JobRegistry& jobs, Prompts& prompts, FileOpWork work, 
 
     QPointer<QWidget> parent = options.parent;
     std::unique_ptr<FileOpProgressDialog> dialog;
-    // questions go above the progress dialog once it shows
-    auto ask = [&prompts, &dialog, parent](const QString& text, const QStringList& buttons, bool yesNo) {
+    QTimer dialogTimer;
+    dialogTimer.setSingleShot(true);
+    // Questions go above the progress dialog once it shows. A question asked before it
+    // shows holds its appearance back: a modal dialog that came up over an open question
+    // would take its input and leave it unanswerable underneath.
+    auto ask = [&prompts, &dialog, &dialogTimer, parent](const QString& text, const QStringList& buttons,
+                                                         bool yesNo) {
+        const bool dialogDue = dialogTimer.isActive();
+        dialogTimer.stop();
         QWidget* owner = dialog && dialog->isVisible() ? dialog.get() : parent.data();
-        if (yesNo)
-            return prompts.AskYesNo(owner, text, Prompts::Icon::Question) ? 0 : 1;
-        return prompts.AskChoice(owner, text, buttons, Prompts::Icon::Question);
+        const int answer = yesNo ? (prompts.AskYesNo(owner, text, Prompts::Icon::Question) ? 0 : 1)
+                                 : prompts.AskChoice(owner, text, buttons, Prompts::Icon::Question);
+        if (dialogDue)
+            dialogTimer.start();
+        return answer;
     };
 
     bool ended = false;
@@ -226,8 +235,6 @@ FileOpResult RunFileOpJob(JobRegistry& jobs, Prompts& prompts, FileOpWork work, 
     };
 
     std::optional<WaitCursor> cursor;
-    QTimer dialogTimer;
-    dialogTimer.setSingleShot(true);
     QTimer updateTimer;
     updateTimer.setInterval(kUpdateIntervalMs);
     auto update = [&] {

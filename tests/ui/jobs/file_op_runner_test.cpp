@@ -140,5 +140,43 @@ TEST(FileOpRunnerTest, ProgressDialogShowsOnlyForSlowWorkAndCancelStopsIt)
     EXPECT_TRUE(messages[0].contains(QStringLiteral("/from/fifo")) && messages[0].contains(QStringLiteral("a socket")));
 }
 
+// A question asked before the progress dialog is due keeps it back while it is open: a
+// modal progress dialog coming up over it would leave the question unanswerable.
+TEST(FileOpRunnerTest, AQuestionOpenWhenTheDialogIsDueKeepsTheDialogBack)
+{
+    class SlowAnswer final : public Prompts {
+    public:
+        void Message(QWidget*, const QString&, Icon) override {}
+        bool AskYesNo(QWidget*, const QString&, Icon) override { return false; }
+        std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QString&) override
+        {
+            return std::nullopt;
+        }
+        std::optional<QString> BrowseFolder(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+        int Exec(QDialog&) override { return 0; }
+        int AskChoice(QWidget*, const QString&, const QStringList&, Icon) override
+        {
+            // the user thinks for longer than the dialog's delay
+            QTest::qWait(300);
+            dialogShownWhileAsked = ShownProgressDialog() != nullptr;
+            return 2; // No
+        }
+        bool dialogShownWhileAsked = true;
+    } prompts;
+    JobRegistry jobs;
+    FileOpRunOptions options;
+    options.dialogDelayMs = 100;
+    CollisionAnswer answer{};
+    RunFileOpJob(
+        jobs, prompts,
+        [&](FileOpCallbacks& callbacks, const std::atomic<bool>&) {
+            answer = callbacks.AskReplace("/from/a.txt", "/to/a.txt");
+            return FileOpResult{};
+        },
+        options);
+    EXPECT_EQ(answer, CollisionAnswer::No);
+    EXPECT_FALSE(prompts.dialogShownWhileAsked);
+}
+
 } // namespace
 } // namespace bivora::test
