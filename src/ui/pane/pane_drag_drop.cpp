@@ -5,6 +5,7 @@
 #include "shell/shell_item.h"
 #include "ui/commands/services.h"
 #include "ui/commands/status_service.h"
+#include "ui/jobs/job_registry.h"
 #include "ui/pane/file_transfer.h"
 #include "ui/pane/pane_clipboard.h"
 #include "ui/pane/pane_model.h"
@@ -18,7 +19,11 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QTimer>
+
+#include <atomic>
+#include <memory>
 
 namespace bivora {
 
@@ -115,10 +120,21 @@ bool PaneDragDrop::FromThisPane(const QDropEvent& event) const
 
 bool PaneDragDrop::IsExecutableRow(const ShellItem& item)
 {
-    // asked once per row the pointer enters: it reads the file's first bytes
-    if (m_askedItem != &item) {
-        m_askedItem = &item;
-        m_askedExecutable = item.IsFileSystem() && IsExecutableFile(item.FullPath());
+    // Whether a file starts programs is in its first bytes: they are read on a worker,
+    // once per row the pointer enters, and the row takes drops once the answer is in
+    // (the pointer's next move over it). Until then the pane's folder answers.
+    if (!item.IsFileSystem())
+        return false;
+    const std::string path = item.FullPath();
+    if (path != m_askedPath) {
+        m_askedPath = path;
+        m_askedExecutable = false;
+        auto answer = std::make_shared<std::atomic<bool>>(false);
+        m_pane.m_ctx.jobs.Start([path, answer](const std::atomic<bool>&) { *answer = IsExecutableFile(path); },
+                                [pane = QPointer<PaneView>(&m_pane), path, answer] {
+                                    if (pane && pane->DragDrop().m_askedPath == path)
+                                        pane->DragDrop().m_askedExecutable = *answer;
+                                });
     }
     return m_askedExecutable;
 }
@@ -153,7 +169,6 @@ void PaneDragDrop::DragMove(QDragMoveEvent& event, bool entering)
 {
     if (entering) {
         m_rightButton = (event.buttons() & Qt::RightButton) != 0;
-        m_askedItem = nullptr;
         // the data stays the same while the drag goes on: read once
         m_usableData = event.mimeData() && ItemsFromMimeData(*event.mimeData());
     }
@@ -183,7 +198,6 @@ void PaneDragDrop::EndDragOver()
 {
     m_pane.Model().SetDropHighlight(-1);
     m_hovered = -1;
-    m_askedItem = nullptr;
 }
 
 void PaneDragDrop::DragLeave()

@@ -57,8 +57,8 @@ private:
     bool m_rightButton = false;
     bool m_usableData = false; // the entering drag carries local files
     int m_hovered = -1;
-    // the last file row asked whether it starts programs, and the answer
-    const ShellItem* m_askedItem = nullptr;
+    // the last file asked whether it starts programs, and the answer once it is in
+    std::string m_askedPath;
     bool m_askedExecutable = false;
 };
 

@@ -202,8 +202,13 @@ TEST_F(PaneClipboardTest, FolderRowsAreHighlightedAndTakeTheDropOtherRowsLeaveIt
     EXPECT_TRUE(DragOver(*left, *data1, RowCenter(*left, "link")));
     EXPECT_EQ(left->Model().DropHighlightRow(), left->RowOf(ItemNamed(*left, "link")));
     EXPECT_FALSE(left->Model().index(subRow, 0).data(Qt::BackgroundRole).isValid());
+    // a program lights up once its first bytes are read (on a worker); till then the
+    // pane's folder answers
+    const int toolRow = left->RowOf(ItemNamed(*left, "tool"));
     EXPECT_TRUE(DragOver(*left, *data1, RowCenter(*left, "tool")));
-    EXPECT_EQ(left->Model().DropHighlightRow(), left->RowOf(ItemNamed(*left, "tool")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return DragOver(*left, *data1, RowCenter(*left, "tool")) && left->Model().DropHighlightRow() == toolRow; },
+        5000));
     // a plain file refuses; the pane's folder answers instead
     EXPECT_TRUE(DragOver(*left, *data1, RowCenter(*left, "plain.txt")));
     EXPECT_EQ(left->Model().DropHighlightRow(), -1);
@@ -230,6 +235,9 @@ TEST_F(PaneClipboardTest, FolderRowsAreHighlightedAndTakeTheDropOtherRowsLeaveIt
     EXPECT_TRUE(Exists(here + "/two"));
     EXPECT_FALSE(Exists(two));
     // on a program: it starts in its folder with the dropped paths
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return DragOver(*left, *data1, RowCenter(*left, "tool")) && left->Model().DropHighlightRow() == toolRow; },
+        5000));
     EXPECT_TRUE(DropAt(*left, *data1, RowCenter(*left, "tool")));
     ASSERT_FALSE(launcher.Log().empty());
     EXPECT_EQ(launcher.Log().back().program, QString::fromStdString(here + "/tool"));
