@@ -96,6 +96,12 @@ bool PaneView::OnCommand(int id)
     case cmd::kProperties:
         Properties();
         return true;
+    case cmd::kRename:
+    case cmd::kNewFile:
+    case cmd::kNewFolder:
+    case cmd::kView:
+    case cmd::kEdit:
+        return OnItemCommand(id);
     default:
         return m_nav->OnCommand(id);
     }
@@ -113,6 +119,13 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kDesktop:
     case cmd::kProperties:
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
+        return true;
+    case cmd::kRename:
+    case cmd::kNewFile:
+    case cmd::kNewFolder:
+    case cmd::kView:
+    case cmd::kEdit:
+        state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
     default:
         // commands whose handlers come later stay unclaimed, and so disabled
