@@ -86,11 +86,14 @@ bool PaneView::BeginRename(int row)
 {
     if (m_busy || m_list->IsEditingLabel())
         return false;
-    if (!m_folder || !m_folder->IsFileSystem()) {
+    const ShellItem* item = ItemAt(row);
+    // the Desktop's own items (Computer, Home...) are no entries of its directory
+    const bool entry = !item || item->Id().kind == ItemId::Kind::Entry;
+    if (!m_folder || !m_folder->IsFileSystem() || !entry) {
         m_ctx.status.ShowStatusMessage(QStringLiteral("Rename is not supported for virtual folders"), true);
         return false;
     }
-    if (!ItemAt(row))
+    if (!item)
         return false;
     // The folder's watcher holds its refreshes until the name is settled.
     m_folder->watchRefresh = false;
