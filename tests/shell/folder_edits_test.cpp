@@ -2,71 +2,63 @@
 #include "shell/shell_folder.h"
 
 #include "folder_fixture.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace bivora {
 namespace {
 
 using Open = ShellFolder::OpenResult;
 
-class FolderEditsTest : public test::FolderFixture {
-protected:
-    std::string Read(const std::string& name) const { return ReadAt(data + "/" + name); }
-    static std::string ReadAt(const std::string& path)
-    {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return "<missing>";
-        char buffer[64];
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        ::close(fd);
-        return std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
-    }
-    bool IsDir(const std::string& name) const
-    {
-        struct stat st {};
-        return ::lstat((data + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    }
-};
+// What lies at the path: "<dir>", "<none>", or the file's content.
+std::string Content(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return "<none>";
+    if (S_ISDIR(st.st_mode))
+        return "<dir>";
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+class FolderEditsTest : public test::FolderFixture {};
 
 TEST_F(FolderEditsTest, NewItemsTakeTheFirstFreeNameAndAreAppended)
 {
     struct Case {
-        const char* what;
-        std::vector<std::string> files;
-        std::vector<std::string> folders;
-        std::vector<std::string> links; // dangling links
+        std::vector<std::string> files, folders, danglingLinks;
         NewItemKind kind;
-        const char* expected;
+        std::string expected;
     };
+    std::vector<std::string> nine;
+    for (int n = 1; n <= 9; ++n)
+        nine.push_back("New File" + (n > 1 ? std::to_string(n) : std::string()) + ".txt");
     const Case cases[] = {
-        {"empty folder, file", {}, {}, {}, NewItemKind::File, "New File.txt"},
-        {"empty folder, folder", {}, {}, {}, NewItemKind::Folder, "New Folder"},
-        {"the second file", {"New File.txt"}, {}, {}, NewItemKind::File, "New File2.txt"},
-        {"after two folders", {}, {"New Folder", "New Folder2"}, {}, NewItemKind::Folder, "New Folder3"},
-        {"a gap is filled", {"New Folder"}, {"New Folder3"}, {}, NewItemKind::Folder, "New Folder2"},
-        {"a folder takes a file's name", {}, {"New File.txt"}, {}, NewItemKind::File, "New File2.txt"},
-        {"a dangling link counts", {}, {}, {"New File.txt", "New File2.txt"}, NewItemKind::File, "New File3.txt"},
-        {"no upper bound", {"New File.txt", "New File2.txt", "New File3.txt", "New File4.txt", "New File5.txt",
-                            "New File6.txt", "New File7.txt", "New File8.txt", "New File9.txt"},
-         {}, {}, NewItemKind::File, "New File10.txt"},
+        {{}, {}, {}, NewItemKind::File, "New File.txt"},
+        {{"New File.txt"}, {}, {}, NewItemKind::File, "New File2.txt"},
+        {{}, {"New Folder", "New Folder2"}, {}, NewItemKind::Folder, "New Folder3"},
+        {{"New Folder"}, {"New Folder3"}, {}, NewItemKind::Folder, "New Folder2"}, // a gap, whatever the kind
+        {{}, {"New File.txt"}, {"New File2.txt"}, NewItemKind::File, "New File3.txt"},
+        {nine, {}, {}, NewItemKind::File, "New File10.txt"},
     };
+    int index = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string dir = tree.MakeDir(std::string("cases/") + c.what);
+        SCOPED_TRACE(c.expected);
+        const std::string dir = tree.MakeDir("case" + std::to_string(index++));
         for (const auto& name : c.files)
-            tree.MakeFile(std::string("cases/") + c.what + "/" + name, "keep");
+            tree.MakeFile(dir.substr(tree.Root().size() + 1) + "/" + name, "keep");
         for (const auto& name : c.folders)
-            tree.MakeDir(std::string("cases/") + c.what + "/" + name);
-        for (const auto& name : c.links)
-            tree.MakeLink(std::string("cases/") + c.what + "/" + name, "nowhere");
+            tree.MakeDir(dir.substr(tree.Root().size() + 1) + "/" + name);
+        for (const auto& name : c.danglingLinks)
+            tree.MakeLink(dir.substr(tree.Root().size() + 1) + "/" + name, "nowhere");
 
         ShellFolder folder(ns);
         ASSERT_EQ(folder.Open(IdOf(dir), true), Open::kOk);
@@ -77,75 +69,13 @@ TEST_F(FolderEditsTest, NewItemsTakeTheFirstFreeNameAndAreAppended)
         EXPECT_EQ(made->IsFolder(false), c.kind == NewItemKind::Folder);
         ASSERT_EQ(folder.Items().size(), before + 1);
         EXPECT_EQ(folder.Items().back().get(), made);
-        struct stat st {};
-        ASSERT_EQ(::lstat((dir + "/" + c.expected).c_str(), &st), 0);
-        EXPECT_EQ(S_ISDIR(st.st_mode), c.kind == NewItemKind::Folder);
-        if (c.kind == NewItemKind::File) {
-            EXPECT_EQ(st.st_size, 0);
-        }
-        // what was there is untouched
+        EXPECT_EQ(Content(dir + "/" + c.expected), c.kind == NewItemKind::Folder ? "<dir>" : "");
         for (const auto& name : c.files)
-            EXPECT_EQ(ReadAt(dir + "/" + name), "keep") << name;
+            EXPECT_EQ(Content(dir + "/" + name), "keep") << name;
     }
 }
 
-TEST_F(FolderEditsTest, CreationInAFolderThatCannotBeWrittenFails)
-{
-    const std::string locked = tree.MakeDir("data/locked");
-    test::SetMode(locked, 0555);
-    const int result = test::WithoutPermissionOverride([&] {
-        ShellFolder folder(ns);
-        if (folder.Open(IdOf(locked), true) != Open::kOk)
-            return 3;
-        int error = 0;
-        if (folder.CreateNewItem(NewItemKind::Folder, &error) || error != EACCES || !folder.Items().empty())
-            return 1;
-        return 0;
-    });
-    test::SetMode(locked, 0755);
-    if (result < 0)
-        GTEST_SKIP() << "cannot drop the permission override";
-    EXPECT_EQ(result, 0);
-}
-
-TEST_F(FolderEditsTest, RenameReplacesTheRecordAndKeepsItsTimes)
-{
-    tree.MakeFile("data/a.txt", "alpha");
-    tree.MakeFile("data/b.txt", "beta");
-    ShellFolder folder(ns);
-    ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
-    ShellItem* old = folder.FindItemByName("a.txt");
-    ASSERT_TRUE(old);
-    old->created = 1234;
-    old->accessed = 5678;
-    const auto position = std::find_if(folder.Items().begin(), folder.Items().end(),
-                                       [old](const auto& own) { return own.get() == old; })
-        - folder.Items().begin();
-    RefreshReader stale = folder.PrepareRefresh();
-
-    const std::vector<std::string> names = {std::string("line\nbreak"), std::string("caf\xe9 \xff.txt"), "-x"};
-    std::string current = "a.txt";
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        ShellItem* renamed = folder.ReplaceItem(folder.FindItemByName(current), name);
-        ASSERT_TRUE(renamed);
-        EXPECT_EQ(renamed->Name(), name);
-        EXPECT_EQ(renamed->Id().key, name);
-        EXPECT_EQ(renamed->size, 5u);
-        EXPECT_EQ(renamed->created, 1234);
-        EXPECT_EQ(renamed->accessed, 5678);
-        EXPECT_EQ(folder.Items()[static_cast<std::size_t>(position)].get(), renamed);
-        EXPECT_EQ(Read(name), "alpha");
-        EXPECT_EQ(Read(current), "<missing>");
-        current = name;
-    }
-    EXPECT_EQ(folder.Items().size(), 2u);
-    RefreshDiff diff;
-    ASSERT_NE(stale.Read(diff), ShellFolder::kFailed);
-    EXPECT_FALSE(folder.ApplyRefresh(std::move(diff))) << "a difference taken before the rename";
-}
-
-TEST_F(FolderEditsTest, RenameNeverReplacesAnExistingItem)
+TEST_F(FolderEditsTest, RenameNeverReplacesAnExistingItemAndTakesAnyPlainName)
 {
     tree.MakeFile("data/a", "alpha");
     tree.MakeFile("data/b", "beta");
@@ -154,74 +84,76 @@ TEST_F(FolderEditsTest, RenameNeverReplacesAnExistingItem)
     tree.MakeLink("data/dangling", "nowhere");
     ShellFolder folder(ns);
     ASSERT_EQ(folder.Open(IdOf(data), true), Open::kOk);
-    const std::size_t count = folder.Items().size();
+    ShellItem* a = folder.FindItemByName("a");
+    a->created = 1234;
+    a->accessed = 5678;
+    const std::ptrdiff_t position =
+        std::find_if(folder.Items().begin(), folder.Items().end(), [a](const auto& own) { return own.get() == a; })
+        - folder.Items().begin();
+    RefreshReader stale = folder.PrepareRefresh();
 
     struct Case {
-        const char* from;
-        const char* to;
-        int error;
+        std::string from, to;
+        int error; // 0: renamed
     };
     const Case cases[] = {
-        {"a", "b", EEXIST},        {"a", "dir", EEXIST}, {"dir", "empty", EEXIST},
-        {"a", "dangling", EEXIST}, {"a", "a", EEXIST},   {"a", "x/y", EINVAL},
-        {"a", "..", EINVAL},       {"a", "", EINVAL},
+        {"a", "b", EEXIST},     {"a", "dir", EEXIST}, {"dir", "empty", EEXIST}, {"a", "dangling", EEXIST},
+        {"a", "x/y", EINVAL},   {"a", "..", EINVAL},  {"a", "", EINVAL},        {"a", std::string("n\0l", 3), EINVAL},
+        {"a", "line\nbreak", 0}, {"line\nbreak", "caf\xe9 \xff", 0}, {"caf\xe9 \xff", "-x", 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        SCOPED_TRACE(c.from + " -> " + c.to);
         int error = 0;
-        EXPECT_FALSE(folder.ReplaceItem(folder.FindItemByName(c.from), c.to, &error));
+        ShellItem* renamed = folder.ReplaceItem(folder.FindItemByName(c.from), c.to, &error);
         EXPECT_EQ(error, c.error);
+        if (c.error != 0) {
+            EXPECT_FALSE(renamed);
+            continue;
+        }
+        ASSERT_TRUE(renamed);
+        EXPECT_EQ(renamed->Id().key, c.to);
+        EXPECT_EQ(renamed->size, 5u);
+        EXPECT_EQ(renamed->created, 1234); // the entry was not made now, nor read
+        EXPECT_EQ(renamed->accessed, 5678);
+        EXPECT_EQ(folder.Items()[static_cast<std::size_t>(position)].get(), renamed);
+        EXPECT_EQ(Content(data + "/" + c.to), "alpha");
+        EXPECT_EQ(Content(data + "/" + c.from), "<none>");
     }
-    EXPECT_FALSE(folder.ReplaceItem(folder.FindItemByName("a"), std::string("n\0ul", 4)));
-    EXPECT_EQ(folder.Items().size(), count);
-    EXPECT_EQ(Read("a"), "alpha");
-    EXPECT_EQ(Read("b"), "beta");
-    EXPECT_TRUE(IsDir("empty"));
+    EXPECT_EQ(folder.Items().size(), 5u);
+    EXPECT_EQ(Content(data + "/b"), "beta");
+    EXPECT_EQ(Content(data + "/empty"), "<dir>");
+    RefreshDiff diff;
+    ASSERT_NE(stale.Read(diff), ShellFolder::kFailed);
+    EXPECT_FALSE(folder.ApplyRefresh(std::move(diff))) << "a difference taken before the renames";
 
     // the way for file systems without the no-replace flag refuses the same
     const int fd = ::open(data.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
-    EXPECT_EQ(RenameByLink(fd, "a", "b").Error(), EEXIST);
+    EXPECT_EQ(RenameByLink(fd, "-x", "b").Error(), EEXIST);
     EXPECT_EQ(RenameByLink(fd, "dir", "empty").Error(), EEXIST);
-    EXPECT_EQ(RenameByLink(fd, "a", "dangling").Error(), EEXIST);
-    EXPECT_TRUE(RenameByLink(fd, "a", "c"));
+    EXPECT_EQ(RenameByLink(fd, "-x", "dangling").Error(), EEXIST);
+    EXPECT_TRUE(RenameByLink(fd, "-x", "c"));
     EXPECT_TRUE(RenameByLink(fd, "dir", "dir2"));
     ::close(fd);
-    EXPECT_EQ(Read("a"), "<missing>");
-    EXPECT_EQ(Read("b"), "beta");
-    EXPECT_EQ(Read("c"), "alpha");
-    EXPECT_TRUE(IsDir("dir2") && IsDir("empty"));
+    EXPECT_EQ(Content(data + "/-x") + Content(data + "/b") + Content(data + "/c"), "<none>betaalpha");
+    EXPECT_EQ(Content(data + "/dir2") + Content(data + "/empty"), "<dir><dir>");
 }
 
 TEST_F(FolderEditsTest, ItemFromPathTakesOnlyAbsolutePathsOfExistingItems)
 {
     tree.MakeFile("data/file.txt", "12345");
     tree.MakeDir("data/sub");
-
-    const PathItem file = ItemFromPath(ns, data + "/file.txt");
-    ASSERT_TRUE(file.item);
-    EXPECT_EQ(file.item->Name(), "file.txt");
-    EXPECT_EQ(file.item->size, 5u);
-    EXPECT_NE(file.item->accessed, 0);
-    EXPECT_EQ(file.item->Folder(), file.folder.get());
-    EXPECT_EQ(file.folder->Path(), data);
-    EXPECT_EQ(file.folder->Items().size(), 1u);
-    EXPECT_EQ(file.item->FullPath(), data + "/file.txt");
-
-    const PathItem folder = ItemFromPath(ns, data + "/sub");
-    ASSERT_TRUE(folder.item);
-    EXPECT_TRUE(folder.item->IsFolder(false));
-    EXPECT_EQ(folder.item->FullPath(), data + "/sub");
-
-    const PathItem root = ItemFromPath(ns, "/");
-    ASSERT_TRUE(root.item);
-    EXPECT_TRUE(root.item->IsFolder(false));
-
-    for (const std::string& refused : {std::string("file.txt"), data + "/missing", data + "/*.txt", std::string("")}) {
-        const PathItem none = ItemFromPath(ns, refused);
-        EXPECT_FALSE(none.item) << refused;
-        EXPECT_FALSE(none.folder) << refused;
+    for (const std::string& path : {data + "/file.txt", data + "/sub", std::string("/")}) {
+        const PathItem made = ItemFromPath(ns, path);
+        ASSERT_TRUE(made.item) << path;
+        EXPECT_EQ(made.item->Folder(), made.folder.get());
+        EXPECT_EQ(made.folder->Items().size(), 1u);
+        EXPECT_EQ(made.item->IsFolder(false), path != data + "/file.txt");
+        EXPECT_EQ(made.item->FullPath(), path);
     }
+    EXPECT_EQ(ItemFromPath(ns, data + "/file.txt").item->size, 5u);
+    for (const std::string& refused : {std::string("file.txt"), data + "/missing", data + "/*.txt", std::string()})
+        EXPECT_FALSE(ItemFromPath(ns, refused).folder) << refused;
 }
 
 } // namespace

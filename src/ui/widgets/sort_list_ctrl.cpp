@@ -350,6 +350,10 @@ SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::f
 
 SortListCtrl::~SortListCtrl()
 {
+    // an editor still open goes with the views, after this object: its end is nobody's to hear
+    QObject::disconnect(m_labelEditorGone);
+    m_labelEditing = false;
+    m_labelEditEnd = nullptr;
     SaveSettings();
 }
 
@@ -586,7 +590,7 @@ bool SortListCtrl::EditLabel(int row, LabelEditEnd end)
     m_labelEditor = editor;
     editor->installEventFilter(this);
     // a row that goes takes its editor without a close
-    connect(editor, &QObject::destroyed, this, [this] {
+    m_labelEditorGone = connect(editor, &QObject::destroyed, this, [this] {
         if (m_labelEditing && !m_labelEditor)
             LabelEditClosed(nullptr);
     });
@@ -612,6 +616,7 @@ void SortListCtrl::LabelEditClosed(QWidget* editor)
         return;
     if (editor)
         editor->removeEventFilter(this);
+    QObject::disconnect(m_labelEditorGone);
     const int row = m_labelIndex.isValid() ? m_labelIndex.row() : -1;
     std::optional<QString> text = row >= 0 ? std::move(m_labelText) : std::nullopt;
     LabelEditEnd end = std::move(m_labelEditEnd);

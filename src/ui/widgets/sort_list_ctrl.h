@@ -191,6 +191,7 @@ private:
 
     bool m_labelEditing = false;
     QPointer<QWidget> m_labelEditor;
+    QMetaObject::Connection m_labelEditorGone;
     QPersistentModelIndex m_labelIndex;
     std::optional<QString> m_labelText;
     LabelEditEnd m_labelEditEnd;
