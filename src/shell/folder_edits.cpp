@@ -120,9 +120,9 @@ SysResult<FindData> CreateNewEntry(const std::string& directory, NewItemKind kin
             result = ::mkdirat(dir.Get(), name.c_str(), 0777);
         } else {
             // O_EXCL also refuses a link of that name, dangling or not
-            result = ::openat(dir.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (result >= 0)
-                result = ::close(result) == 0 || errno == EINTR ? 0 : -1;
+            const int fd = ::openat(dir.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            // nothing was written: whatever close says, the empty file stands
+            result = fd >= 0 ? (::close(fd), 0) : -1;
         }
         if (result == 0) {
             FindData made;
