@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/folder_edits.h"
 #include "shell/item_id.h"
 #include "shell/shell_item.h"
 #include "shell/shell_namespace.h"
@@ -132,6 +133,23 @@ public:
     // Unlinks and destroys the record.
     void RemoveItem(const ShellItem* item);
 
+    // Renames the record's entry to newName within the folder, never over an existing
+    // item (folder_edits.h, RenameEntry), and puts a new record in its place that keeps
+    // the old one's created and accessed times; the old record is destroyed. Null, and
+    // nothing changed, when the record is no entry of this folder's directory, the name
+    // is not plain or the rename failed (its errno in *error when asked).
+    ShellItem* ReplaceItem(const ShellItem* item, std::string_view newName, int* error = nullptr);
+    // The record swap of ReplaceItem, for a rename made elsewhere (on a worker): renamed
+    // is the entry under its new name, as RenameEntry gave it.
+    ShellItem* ReplaceRenamed(const ShellItem* item, FindData renamed);
+    // Creates an empty "New File.txt" or a "New Folder" (the first free numbered name,
+    // CreateNewEntry) in the folder's directory and appends its record. Null on failure.
+    ShellItem* CreateNewItem(NewItemKind kind, int* error = nullptr);
+    // Appends the record of an entry created elsewhere (CreateNewEntry on a worker).
+    ShellItem* AppendCreated(FindData created);
+    // The directory whose entries the folder lists; empty for virtual folders.
+    const std::string& Directory() const { return m_directory; }
+
     // A copy of the folder's list without its last n items; nullopt when it has fewer.
     std::optional<ItemIdList> ParentId(std::size_t n = 1) const;
 
@@ -150,6 +168,7 @@ public:
 
 private:
     friend class RefreshReader;
+    friend struct PathItem ItemFromPath(const ShellNamespace& ns, std::string_view path);
 
     // Reads the children of the bound folder into list (after what it already holds):
     // a directory's entries in the reverse of the listing order, then virtual children
@@ -168,5 +187,15 @@ private:
     ItemList m_items;
     std::uint64_t m_version = 0; // counts the changes of m_items
 };
+
+// A record for a full path (a find result): the path is resolved as typed text would
+// be, but only an absolute path naming an existing file or folder is taken. The
+// record's folder is the path's parent, opened without reading; it holds just this
+// record. No folder and no record when the path is refused or its parent cannot be opened.
+struct PathItem {
+    std::unique_ptr<ShellFolder> folder;
+    ShellItem* item = nullptr;
+};
+PathItem ItemFromPath(const ShellNamespace& ns, std::string_view path);
 
 } // namespace bivora

@@ -102,6 +102,12 @@ bool PaneView::OnCommand(int id)
     case cmd::kPaste:
     case cmd::kPasteShortcut:
         return PaneClipboard::OnCommand(*this, id);
+    case cmd::kRename:
+    case cmd::kNewFile:
+    case cmd::kNewFolder:
+    case cmd::kView:
+    case cmd::kEdit:
+        return OnItemCommand(id);
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -125,6 +131,13 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kPaste:
     case cmd::kPasteShortcut:
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
+        return true;
+    case cmd::kRename:
+    case cmd::kNewFile:
+    case cmd::kNewFolder:
+    case cmd::kView:
+    case cmd::kEdit:
+        state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
     default:
         if (OnUpdateFileOpCommand(id, state))

@@ -94,6 +94,13 @@ bool PaneView::HandleKey(QKeyEvent& event)
         if (!SelectedRows().empty())
             Route(cmd::kDelete);
         return true;
+    case Qt::Key_F2:
+        // Rename is greyed in virtual folders, so its key arrives here and says why.
+        if (mods != Qt::NoModifier)
+            return false;
+        if (!m_busy)
+            BeginRename(m_list->FocusedRow());
+        return true;
     case Qt::Key_F12:
         // Properties is greyed without a selection, so its key arrives here instead
         // and says why nothing opens.

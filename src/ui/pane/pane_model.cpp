@@ -107,6 +107,8 @@ QVariant PaneModel::data(const QModelIndex& index, int role) const
         return {};
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
+    case Qt::EditRole:
+        return index.column() == kNameColumn ? QVariant(NameText(row)) : QVariant();
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         switch (index.column()) {
@@ -147,6 +149,14 @@ QVariant PaneModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+Qt::ItemFlags PaneModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = SortableRowModel::flags(index);
+    if (index.isValid() && index.column() == kNameColumn)
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 ShellItem* PaneModel::ItemAt(int row) const
@@ -229,6 +239,18 @@ void PaneModel::RowChanged(int row)
     entry.date = QString();
     // a record that became a folder or a link looks different as well
     entry.icon = kIconNotAsked;
+    ForgetSortKeys();
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void PaneModel::SetRowItem(int row, ShellItem* item)
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()) || !item)
+        return;
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    entry = Row();
+    entry.item = item;
+    // the gathered keys hold the old name
     ForgetSortKeys();
     Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
 }

@@ -32,6 +32,8 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // The name is editable, by the label editor the pane opens (the list opens none itself).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     ShellItem* ItemAt(int row) const;
     // The row showing item (a search by record), -1 when none.
@@ -52,6 +54,8 @@ public:
 
     // The record's size or times changed: its texts are made anew.
     void RowChanged(int row);
+    // The row shows another record now (a renamed entry's): all its texts and its icon anew.
+    void SetRowItem(int row, ShellItem* item);
     // The date column shows another time.
     void SetDateKind(DateKind dateKind);
     DateKind ShownDateKind() const { return m_dateKind; }

@@ -31,6 +31,7 @@ class PaneNavigator;
 class ShellFolder;
 class ShellItem;
 class SortListCtrl;
+enum class NewItemKind;
 struct RefreshApplied;
 struct SelectedItem;
 
@@ -167,6 +168,14 @@ private:
     void GoDesktopCommand();
     void Properties();
     void Execute(const std::string& path);
+    // Rename in place, New File / New Folder, View / Edit (pane_item_edits.cpp).
+    bool OnItemCommand(int id);
+    bool BeginRename(int row);
+    void EndRename(int row, const std::optional<QString>& text, std::uint64_t generation);
+    void NewItem(NewItemKind kind);
+    void ViewOrEdit(bool readOnly);
+    // Runs one file-system call off the GUI thread with the pane busy; false when it did not end.
+    bool RunItemWork(std::function<void()> work, const QString& text);
     std::vector<SelectedItem> SelectedItems() const;
     bool ShowItemMenu(const QPoint& globalPos);
     void ShowPaneMenu(const QPoint& globalPos);

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QPainter>
 #include <QScreen>
@@ -127,7 +128,18 @@ class SortListViewBase : public View {
 public:
     explicit SortListViewBase(SortListCtrl& ctrl) : View(&ctrl), m_ctrl(ctrl) {}
 
+    // Opens the editor whatever the edit triggers (the list has none of its own).
+    bool StartEdit(const QModelIndex& index) { return View::edit(index, QAbstractItemView::AllEditTriggers, nullptr); }
+
 protected:
+    // The entered text goes to the list's owner, not into the model.
+    void commitData(QWidget* editor) override { m_ctrl.LabelEditCommitted(editor); }
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint) override
+    {
+        // Tab ends the edit like Enter: it never opens the next row's editor
+        View::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        m_ctrl.LabelEditClosed(editor);
+    }
     void paintEvent(QPaintEvent* event) override
     {
         View::paintEvent(event);
@@ -137,6 +149,11 @@ protected:
     }
     void keyPressEvent(QKeyEvent* event) override
     {
+        // what the label editor left unused is nobody else's
+        if (m_ctrl.m_labelEditing) {
+            event->accept();
+            return;
+        }
         if (m_ctrl.HandleKey(*event))
             return;
         View::keyPressEvent(event);
@@ -425,6 +442,10 @@ SortListCtrl::SortListCtrl(SortableRowModel& model, SettingsStore& store, std::f
 
 SortListCtrl::~SortListCtrl()
 {
+    // an editor still open goes with the views, after this object: its end is nobody's to hear
+    QObject::disconnect(m_labelEditorGone);
+    m_labelEditing = false;
+    m_labelEditEnd = nullptr;
     SaveSettings();
 }
 
@@ -637,6 +658,77 @@ std::vector<int> SortListCtrl::SelectedRows() const
     std::sort(read.rows.begin(), read.rows.end());
     read.rows.erase(std::unique(read.rows.begin(), read.rows.end()), read.rows.end());
     return std::move(read.rows);
+}
+
+bool SortListCtrl::EditLabel(int row, LabelEditEnd end)
+{
+    if (m_labelEditing || row < 0 || row >= m_model.rowCount())
+        return false;
+    const QModelIndex index = m_model.index(row, 0);
+    QAbstractItemView* view = CurrentView();
+    view->scrollTo(index);
+    m_labelEditing = true; // before the editor opens: its first keys are its own
+    m_labelIndex = index;
+    m_labelText.reset();
+    m_labelEditEnd = std::move(end);
+    const bool opened = m_viewStyle == cmd::kDetails ? m_detailsView->StartEdit(index) : m_iconView->StartEdit(index);
+    QWidget* editor = opened ? view->indexWidget(index) : nullptr;
+    if (!editor) {
+        m_labelEditing = false;
+        m_labelIndex = QPersistentModelIndex();
+        m_labelEditEnd = nullptr;
+        return false;
+    }
+    m_labelEditor = editor;
+    editor->installEventFilter(this);
+    // a row that goes takes its editor without a close
+    m_labelEditorGone = connect(editor, &QObject::destroyed, this, [this] {
+        if (m_labelEditing && !m_labelEditor)
+            LabelEditClosed(nullptr);
+    });
+    return true;
+}
+
+QLineEdit* SortListCtrl::LabelEditor() const
+{
+    return m_labelEditing ? qobject_cast<QLineEdit*>(m_labelEditor.data()) : nullptr;
+}
+
+void SortListCtrl::LabelEditCommitted(QWidget* editor)
+{
+    if (!m_labelEditing || editor != m_labelEditor)
+        return;
+    if (const auto* line = qobject_cast<QLineEdit*>(editor))
+        m_labelText = line->text();
+}
+
+void SortListCtrl::LabelEditClosed(QWidget* editor)
+{
+    if (!m_labelEditing || editor != m_labelEditor)
+        return;
+    if (editor)
+        editor->removeEventFilter(this);
+    QObject::disconnect(m_labelEditorGone);
+    const int row = m_labelIndex.isValid() ? m_labelIndex.row() : -1;
+    std::optional<QString> text = row >= 0 ? std::move(m_labelText) : std::nullopt;
+    LabelEditEnd end = std::move(m_labelEditEnd);
+    m_labelEditing = false;
+    m_labelEditor = nullptr;
+    m_labelIndex = QPersistentModelIndex();
+    m_labelText.reset();
+    m_labelEditEnd = nullptr;
+    if (end)
+        end(row, text);
+}
+
+bool SortListCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every key is the editor's: no shortcut of the window takes it first.
+    if (m_labelEditing && watched == m_labelEditor && event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SortListCtrl::SetViewStyle(int id)

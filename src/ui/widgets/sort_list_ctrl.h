@@ -7,14 +7,19 @@
 #include <QString>
 #include <QWidget>
 
+#include <QPersistentModelIndex>
+#include <QPointer>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QAbstractItemView;
 class QDragMoveEvent;
 class QDropEvent;
+class QLineEdit;
 class QItemSelectionModel;
 class QKeyEvent;
 class QListView;
@@ -124,6 +129,19 @@ public:
     // view's viewport; empty when none is drawn.
     QRect FocusRectangle() const;
 
+    // Label editing: an editor over the name (column 0) of one row, opened only when the
+    // owner asks, never by clicks or keys of the list. While it is open every key is the
+    // editor's: the window's shortcuts do not fire and the list's own keys stay unused.
+    // The end is told once, after the editor has closed: with the entered text when it
+    // was submitted (Enter, or the focus leaving it), without one when it was cancelled
+    // (Escape) or its row went; row is where that row stands then (-1 when gone).
+    using LabelEditEnd = std::function<void(int row, const std::optional<QString>& text)>;
+    // False when no editor opens (no such row, an editor is open already).
+    bool EditLabel(int row, LabelEditEnd end);
+    bool IsEditingLabel() const { return m_labelEditing; }
+    // The open editor, null when none.
+    QLineEdit* LabelEditor() const;
+
     void SetKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
     void SetClock(Clock clock) { m_clock = std::move(clock); }
     void SetBeep(std::function<void()> beep) { m_beep = std::move(beep); }
@@ -158,6 +176,10 @@ private:
 
     // Insert and type-ahead first, then the owner's key handler; false lets the view act.
     bool HandleKey(QKeyEvent& event);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The views' editor closed (or went): tells the owner once.
+    void LabelEditCommitted(QWidget* editor);
+    void LabelEditClosed(QWidget* editor);
     void ToggleAndAdvance();
     void TypeAhead(QChar letter);
     void FocusRow(int row);
@@ -189,6 +211,13 @@ private:
 
     QString m_typeAhead;
     std::int64_t m_typeAheadTime = 0;
+
+    bool m_labelEditing = false;
+    QPointer<QWidget> m_labelEditor;
+    QMetaObject::Connection m_labelEditorGone;
+    QPersistentModelIndex m_labelIndex;
+    std::optional<QString> m_labelText;
+    LabelEditEnd m_labelEditEnd;
 
     KeyHandler m_keyHandler;
     Clock m_clock;
