@@ -13,6 +13,7 @@
 #include "ui/pane/folder_changed_event.h"
 #include "ui/jobs/off_thread_read.h"
 #include "ui/pane/pane_model.h"
+#include "ui/pane/pane_watch.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -58,6 +59,7 @@ bool PaneView::GoToFolder(ItemIdList id)
         FolderReadResult result;
         std::string name; // of a folder that could not be read
         RowOrder order;
+        std::shared_ptr<FolderWatcher> watcher;
     };
     auto read = std::make_shared<Read>();
     read->folder = std::make_unique<ShellFolder>(m_ctx.ns, enumflags::kPane);
@@ -71,6 +73,7 @@ bool PaneView::GoToFolder(ItemIdList id)
         finished = RunOffGuiThread(
             m_ctx.jobs,
             [read, sorted, sortParam, dateKind](const std::atomic<bool>& cancel) {
+                read->watcher = PaneWatch::Prepare(read->folder->Namespace(), read->id, read->folder->EnumFlags());
                 read->result = read->folder->Open(read->id, true, &cancel);
                 if (read->result == ShellFolder::kFailed) {
                     const ShellNamespace& ns = read->folder->Namespace();
@@ -113,8 +116,10 @@ bool PaneView::GoToFolder(ItemIdList id)
     }
     // rows go before the records they point at
     m_model->Clear();
+    m_watch->Stop();
     m_folder = std::move(read->folder);
     ++m_folderGeneration;
+    m_watch->Start(std::move(read->watcher), *m_folder, *this, m_folderGeneration);
     FillRows(read->order.items.empty() ? nullptr : &read->order);
 
     std::optional<std::string> focusName;

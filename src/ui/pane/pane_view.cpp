@@ -13,6 +13,7 @@
 #include "ui/pane/pane_drag_drop.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_navigator.h"
+#include "ui/pane/pane_watch.h"
 #include "ui/platform/free_space_cache.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,7 @@ PaneView::PaneView(PaneContext context, bool left, QWidget* parent)
     , m_ctx(std::move(context))
     , m_left(left)
     , m_section(left ? reg::section::kLeftPaneSettings : reg::section::kRightPaneSettings)
+    , m_watch(std::make_unique<PaneWatch>(m_ctx.jobs))
     , m_model(std::make_unique<PaneModel>(m_ctx.icons))
 {
     m_model->SetDateKind(DateKindFromSetting(m_ctx.general.fileDateUzed));

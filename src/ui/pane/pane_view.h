@@ -28,6 +28,7 @@ class PaneCaption;
 class PaneModel;
 class PaneDragDrop;
 class PaneNavigator;
+class PaneWatch;
 class ShellFolder;
 class ShellItem;
 class SortListCtrl;
@@ -193,6 +194,7 @@ private:
     std::string m_filterText = "*";
     std::unique_ptr<ShellFolder> m_folder;
     std::uint64_t m_folderGeneration = 0;
+    std::unique_ptr<PaneWatch> m_watch; // stopped before the folder goes
     std::uint64_t m_byteTotal = 0; // whole 64-bit sizes: no wrap at 4 GB
 
     std::unique_ptr<PaneModel> m_model;
