@@ -164,7 +164,9 @@ public:
     const ShellNamespace& Namespace() const { return *m_ns; }
 
     // 1 while a watcher may ask the pane to refresh; 0 during file operations and label edits.
-    std::atomic<bool> watchRefresh{true};
+    // Shared with the folder's watcher rather than part of what the folder holds, so it
+    // may be switched on a folder seen as const.
+    mutable std::atomic<bool> watchRefresh{true};
 
 private:
     friend class RefreshReader;

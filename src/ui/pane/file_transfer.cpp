@@ -44,7 +44,7 @@ private:
         for (PaneView* pane : m_panes) {
             const std::string path = PathShown(pane);
             if (!path.empty() && (path == m_op.sourceFolder || path == m_op.destinationFolder))
-                const_cast<ShellFolder*>(pane->Folder())->watchRefresh.store(on);
+                pane->Folder()->watchRefresh.store(on);
         }
     }
 
@@ -139,8 +139,13 @@ bool PasteIntoFolder(PaneView& pane, int effect, const ItemTransfer* data, const
     PendingFileOp op;
     op.sourceFolder = data ? data->SourceFolder() : std::string();
     op.destinationFolder = targetFolder;
-    if (op.sourceFolder.empty())
+    if (op.sourceFolder.empty()) {
+        // nothing usable to transfer: a paste the user asked for hears of it
+        if (report)
+            pane.Context().status.ShowStatusMessage(QStringLiteral("This computer won't comply with your demands"),
+                                                    true);
         return false;
+    }
 
     const int chosen = EffectOf(effect, data->effect);
     // a drop leaves its items on the clipboard, as a copy or cut there would

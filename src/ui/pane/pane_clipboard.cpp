@@ -76,12 +76,8 @@ bool PaneClipboard::OnCommand(PaneView& pane, int id)
     }
     case cmd::kPaste:
     case cmd::kPasteShortcut: {
-        // data with anything but local files is refused as a whole
-        if (!ClipboardItems()) {
-            pane.m_ctx.status.ShowStatusMessage(QStringLiteral("This computer won't comply with your demands"), true);
-            return true;
-        }
-        // the transfer reads the clipboard and reports what it could not do
+        // the transfer reads the clipboard (refusing data with anything but local files)
+        // and reports what it could not do
         const std::optional<std::string> folder = FolderPath(pane);
         PasteIntoFolder(pane, id == cmd::kPaste ? kEffectNone : kEffectLink, nullptr, folder.value_or(std::string()),
                         true);

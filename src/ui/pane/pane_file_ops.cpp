@@ -10,6 +10,7 @@
 #include "ui/commands/services.h"
 #include "ui/commands/status_service.h"
 #include "ui/pane/file_transfer.h"
+#include "ui/pane/pane_model.h"
 #include "ui/pane/target_folder_dlg.h"
 #include "ui/platform/clipboard_items.h"
 
@@ -127,7 +128,13 @@ void PaneView::TransferSelection(bool move)
     request.targetFolder = target;
     request.renameOnCollision = !move && op.sourceFolder == target;
     request.askConfirmation = m_ctx.general.askConfirmation;
+    // the items being moved are drawn cut while they go; what stays (a cancel, a skip)
+    // is drawn plainly again
+    if (move)
+        m_model->SetCutRows(SelectedRows());
     RunPaneFileOp(*this, request, op, move ? kEffectMove : kEffectCopy);
+    if (move)
+        m_model->SetCutRows({});
 }
 
 void PaneView::DeleteSelection()

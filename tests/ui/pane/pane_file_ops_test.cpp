@@ -289,11 +289,15 @@ TEST_F(PaneFileOpsTest, PasteAndDropTransferIntoAFolder)
     ASSERT_TRUE(onClipboard.has_value());
     EXPECT_EQ(onClipboard->paths, drop.paths);
 
-    // nothing to paste: no message, nothing done
+    // nothing usable to paste: nothing done; a paste the user asked for hears of it,
+    // a drop does not
     ClearClipboard();
     status.messages.clear();
-    EXPECT_FALSE(PasteIntoFolder(*right, 0, nullptr, dst, true));
+    EXPECT_FALSE(PasteIntoFolder(*right, 0, nullptr, dst, false));
     EXPECT_FALSE(status.Said(QStringLiteral("This computer won't comply with your demands")));
+    EXPECT_FALSE(PasteIntoFolder(*right, 0, nullptr, dst, true));
+    EXPECT_TRUE(status.Said(QStringLiteral("This computer won't comply with your demands")));
+    EXPECT_EQ(Listing(dst), (Names{"cut.txt", "dropped.txt"}));
 }
 
 } // namespace
