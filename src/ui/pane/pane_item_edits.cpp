@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 
 #include <memory>
 
@@ -101,9 +102,17 @@ bool PaneView::BeginRename(int row)
     const bool started = m_list->EditLabel(row, [this, generation](int at, const std::optional<QString>& text) {
         EndRename(at, text, generation);
     });
-    if (!started)
+    if (!started) {
         m_folder->watchRefresh = true;
-    return started;
+        return false;
+    }
+    // a file's name is offered without its extension, which a rename rarely changes
+    if (QLineEdit* editor = m_list->LabelEditor(); editor && !item->IsFolder(false)) {
+        const qsizetype dot = editor->text().lastIndexOf(u'.');
+        if (dot > 0)
+            editor->setSelection(0, static_cast<int>(dot));
+    }
+    return true;
 }
 
 void PaneView::EndRename(int row, const std::optional<QString>& text, std::uint64_t generation)

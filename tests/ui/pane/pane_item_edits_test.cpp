@@ -56,9 +56,11 @@ TEST_F(PaneItemEditsTest, NewItemsComeAsTheLastRowUnderTheNextFreeNameWithTheirN
         int command;
         const char* name;
         bool folder;
+        const char* offered; // the part of the name selected for typing over
     };
-    for (const Step step : {Step{cmd::kNewFile, "New File.txt", false}, Step{cmd::kNewFile, "New File2.txt", false},
-                            Step{cmd::kNewFolder, "New Folder3", true}}) {
+    for (const Step step : {Step{cmd::kNewFile, "New File.txt", false, "New File"},
+                            Step{cmd::kNewFile, "New File2.txt", false, "New File2"},
+                            Step{cmd::kNewFolder, "New Folder3", true, "New Folder3"}}) {
         SCOPED_TRACE(step.name);
         ASSERT_TRUE(router.Execute(step.command));
         const int last = left->Model().rowCount() - 1;
@@ -68,6 +70,7 @@ TEST_F(PaneItemEditsTest, NewItemsComeAsTheLastRowUnderTheNextFreeNameWithTheirN
         // the user names it at once; meanwhile the watcher holds its refreshes
         ASSERT_TRUE(Editor());
         EXPECT_EQ(Editor()->text(), QString::fromUtf8(step.name));
+        EXPECT_EQ(Editor()->selectedText(), QString::fromUtf8(step.offered));
         EXPECT_FALSE(left->Folder()->watchRefresh);
         QTest::keyClick(Editor(), Qt::Key_Escape);
         EXPECT_FALSE(left->List().IsEditingLabel());
