@@ -11,6 +11,8 @@
 //   select-tenth      selecting every tenth row (one range per row) with the view's
 //             selection model
 
+#include "quiet_services.h"
+
 #include "base/general_settings.h"
 #include "base/settings_store.h"
 #include "shell/environment.h"
@@ -18,11 +20,9 @@
 #include "shell/shell_namespace.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
-#include "ui/commands/status_service.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/icon_cache.h"
-#include "ui/commands/services.h"
 #include "ui/jobs/job_registry.h"
 
 #include <QApplication>
@@ -39,34 +39,10 @@ namespace {
 
 using namespace bivora;
 
-class QuietStatus final : public StatusService {
-public:
-    void ShowStatusMessage(const QString&, bool) override {}
-    void ShowProgress(const QString&) override {}
-    void StepProgress() override {}
-    void HideProgress() override {}
-    void SetPaneStatusText(const QString&) override {}
-};
-
-class NoPrompts final : public Prompts {
-public:
-    void Message(QWidget*, const QString&, Icon) override {}
-    bool AskYesNo(QWidget*, const QString&, Icon) override { return false; }
-    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return 0; }
-};
-
-class NoKeys final : public KeyboardState {
-public:
-    Qt::KeyboardModifiers Modifiers() const override { return Qt::NoModifier; }
-};
-
-class NoLauncher final : public Launcher {
-public:
-    bool OpenWithDefault(const QString&) override { return false; }
-    bool StartDetached(const QString&, const QStringList&, const QString&) override { return false; }
-};
+using bench::NoKeys;
+using bench::NoLauncher;
+using bench::NoPrompts;
+using bench::QuietStatus;
 
 double Ms(const std::function<void()>& run)
 {

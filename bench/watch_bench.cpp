@@ -10,13 +10,13 @@
 //   shown_ms    from the last creation to the last file shown
 // Target: at most 2 refreshes and every file shown.
 
+#include "quiet_services.h"
+
 #include "base/general_settings.h"
 #include "base/settings_store.h"
 #include "shell/directory_reader.h"
 #include "shell/environment.h"
 #include "shell/shell_namespace.h"
-#include "ui/commands/services.h"
-#include "ui/commands/status_service.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_view.h"
@@ -42,34 +42,10 @@ namespace {
 using namespace bivora;
 namespace fs = std::filesystem;
 
-class QuietStatus final : public StatusService {
-public:
-    void ShowStatusMessage(const QString&, bool) override {}
-    void ShowProgress(const QString&) override {}
-    void StepProgress() override {}
-    void HideProgress() override {}
-    void SetPaneStatusText(const QString&) override {}
-};
-
-class NoPrompts final : public Prompts {
-public:
-    void Message(QWidget*, const QString&, Icon) override {}
-    bool AskYesNo(QWidget*, const QString&, Icon) override { return false; }
-    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> BrowseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return 0; }
-};
-
-class NoKeys final : public KeyboardState {
-public:
-    Qt::KeyboardModifiers Modifiers() const override { return Qt::NoModifier; }
-};
-
-class NoLauncher final : public Launcher {
-public:
-    bool OpenWithDefault(const QString&) override { return false; }
-    bool StartDetached(const QString&, const QStringList&, const QString&) override { return false; }
-};
+using bench::NoKeys;
+using bench::NoLauncher;
+using bench::NoPrompts;
+using bench::QuietStatus;
 
 int EnvInt(const char* name, int fallback)
 {

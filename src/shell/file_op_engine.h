@@ -137,6 +137,8 @@ private:
     Outcome Persist(Attempt&& attempt);
 
     void Scan(const std::string& path, bool recurse);
+    // The names in a folder, asked about (Retry, Skip, Cancel) when it cannot be read.
+    Outcome ListFolder(const std::string& path, std::vector<std::string>& names);
     bool IsInside(const std::string& folder, const FileStat& tree);
     bool FreeCopyName(const std::string& folder, std::string_view name, std::string& target, FileOpError& error);
     Outcome Place(const std::string& source, const FileStat& st, const std::string& folder, std::string_view name,

@@ -33,14 +33,7 @@ Outcome Engine::MoveEntry(const std::string& source, const std::string& folder, 
     Report(source);
     if (place.how == Placement::How::Merge) {
         std::vector<std::string> names;
-        outcome = Persist([&](FileOpError& error) {
-            auto listed = m_calls.List(source);
-            if (!listed)
-                Fail(error, FileOpError::Step::Read, listed.Error(), source);
-            else
-                names = std::move(*listed);
-            return Outcome::Done;
-        });
+        outcome = ListFolder(source, names);
         if (outcome != Outcome::Done)
             return outcome;
         for (const std::string& name : names) {
@@ -165,14 +158,7 @@ Outcome Engine::DeleteEntry(const std::string& path)
     const bool folder = st && IsFolder(*st);
     if (folder) {
         std::vector<std::string> names;
-        Outcome outcome = Persist([&](FileOpError& error) {
-            auto listed = m_calls.List(path);
-            if (!listed)
-                Fail(error, FileOpError::Step::Read, listed.Error(), path);
-            else
-                names = std::move(*listed);
-            return Outcome::Done;
-        });
+        Outcome outcome = ListFolder(path, names);
         if (outcome != Outcome::Done)
             return outcome;
         bool emptied = true;

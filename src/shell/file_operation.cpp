@@ -12,6 +12,18 @@
 
 namespace bivora::file_op {
 
+Outcome Engine::ListFolder(const std::string& path, std::vector<std::string>& names)
+{
+    return Persist([&](FileOpError& error) {
+        auto listed = m_calls.List(path);
+        if (!listed)
+            Fail(error, FileOpError::Step::Read, listed.Error(), path);
+        else
+            names = std::move(*listed);
+        return Outcome::Done;
+    });
+}
+
 // Adds up what lies at path without following links; stops at a cancel. Failures are
 // left for the work itself to meet and ask about.
 void Engine::Scan(const std::string& path, bool recurse)
@@ -184,14 +196,7 @@ Outcome Engine::CopyFolder(const std::string& source, const FileStat& st, const 
             track->made.emplace_back(place.target, true);
     }
     std::vector<std::string> names;
-    Outcome outcome = Persist([&](FileOpError& error) {
-        auto listed = m_calls.List(source);
-        if (!listed)
-            Fail(error, FileOpError::Step::Read, listed.Error(), source);
-        else
-            names = std::move(*listed);
-        return Outcome::Done;
-    });
+    Outcome outcome = ListFolder(source, names);
     ++m_progress.filesDone;
     if (outcome == Outcome::Done) {
         for (const std::string& name : names) {
