@@ -7,6 +7,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
 #include "ui/pane/pane_clipboard.h"
+#include "ui/pane/pane_compare.h"
 #include "ui/pane/pane_navigator.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
@@ -108,6 +109,10 @@ bool PaneView::OnCommand(int id)
     case cmd::kView:
     case cmd::kEdit:
         return OnItemCommand(id);
+    case cmd::kSynchronize:
+    case cmd::kLocateIdentical:
+    case cmd::kSyncOnContent:
+        return PaneCompare::OnCommand(*this, id);
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -139,6 +144,10 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kEdit:
         state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
+    case cmd::kSynchronize:
+    case cmd::kLocateIdentical:
+    case cmd::kSyncOnContent:
+        return PaneCompare::OnUpdateCommand(*this, id, state);
     default:
         if (OnUpdateFileOpCommand(id, state))
             return true;

@@ -236,6 +236,7 @@ public:
 
 private:
     friend class PaneClipboard;
+    friend class PaneContentCompare; // keeps the pane busy while files are compared
     friend class PaneDragDrop;
     std::unique_ptr<PaneDragDrop> m_dragDrop;
 };

@@ -44,7 +44,7 @@ public:
     };
     void ShowStatusMessage(const QString& text, bool alert = false) override { messages.push_back({text, alert}); }
     void ShowProgress(const QString& text) override { progress.push_back(text); }
-    void StepProgress() override {}
+    void StepProgress() override { ++progressSteps; }
     void HideProgress() override { ++progressHidden; }
     void SetPaneStatusText(const QString& text) override { paneText = text; }
 
@@ -55,6 +55,7 @@ public:
     std::vector<Message> messages;
     std::vector<QString> progress;
     int progressHidden = 0;
+    int progressSteps = 0;
     QString paneText;
 };
 
