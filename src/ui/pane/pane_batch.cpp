@@ -22,6 +22,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +100,7 @@ BatchScriptDlg::BatchScriptDlg(QWidget* parent, BatchScriptServices services, co
     m_editor = new QPlainTextEdit(this);
     m_editor->setObjectName(QStringLiteral("script"));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setPlainText(BytesToEditText(script));
     m_editor->setMinimumSize(560, 320);
 
