@@ -52,6 +52,19 @@ std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& title,
     return answer;
 }
 
+std::optional<QString> ScriptedPrompts::SaveFile(QWidget*, const QString& title, const QString& filter,
+                                                 const QString& defaultName)
+{
+    m_log.push_back({Kind::SaveFile, title + QLatin1Char('|') + filter});
+    m_lastSaveName = defaultName;
+    std::optional<QString> answer;
+    if (!m_files.empty()) {
+        answer = std::move(m_files.front());
+        m_files.pop_front();
+    }
+    return answer;
+}
+
 std::optional<QString> ScriptedPrompts::BrowseFolder(QWidget*, const QString& title, const QString&)
 {
     m_log.push_back({Kind::BrowseFolder, title});

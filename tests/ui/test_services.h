@@ -19,7 +19,7 @@ namespace bivora::test {
 // cancelled and an unscripted modal dialog is rejected.
 class ScriptedPrompts final : public Prompts {
 public:
-    enum class Kind { Message, YesNo, Choice, OpenFile, BrowseFolder, Dialog };
+    enum class Kind { Message, YesNo, Choice, OpenFile, SaveFile, BrowseFolder, Dialog };
     struct Asked {
         Kind kind;
         QString text;  // the message, the question or the dialog's title
@@ -47,7 +47,11 @@ public:
                   Icon icon = Icon::Question) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
+    // answered from the same script as OpenFile; the default name is kept
+    std::optional<QString> SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& defaultName) override;
     std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) override;
+    QString LastSaveName() const { return m_lastSaveName; }
     int Exec(QDialog& dialog) override;
 
 private:
@@ -57,6 +61,7 @@ private:
     std::deque<std::optional<QString>> m_files;
     std::deque<std::optional<QString>> m_folders;
     std::deque<DialogHandler> m_dialogs;
+    QString m_lastSaveName;
 };
 
 // Modifiers the test sets.

@@ -113,6 +113,12 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                                               registry::section::kTargetFolderHistory);
         });
     };
+    m_shared.batchTemplateHistoryLoadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::BatchTemplateHistory, [this](SettingsStore& store) {
+            m_shared.batchTemplateHistory.Save(m_app.Settings().historyItems, store,
+                                               registry::section::kBatchTemplateHistory);
+        });
+    };
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());

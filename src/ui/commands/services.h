@@ -36,6 +36,14 @@ public:
     // A file-open dialog; nullopt when cancelled.
     virtual std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                             const QString& directory) = 0;
+    // A file-save dialog offering defaultName, asking before an existing file is
+    // replaced; nullopt when cancelled (and where no dialog can be shown).
+    virtual std::optional<QString> SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                            const QString& defaultName)
+    {
+        (void)parent, (void)title, (void)filter, (void)defaultName;
+        return std::nullopt;
+    }
     // A folder-only dialog; nullopt when cancelled.
     virtual std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) = 0;
     // Runs a modal dialog and returns its result code (QDialog::Accepted / Rejected).

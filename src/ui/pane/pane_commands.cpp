@@ -6,6 +6,7 @@
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
+#include "ui/pane/pane_batch.h"
 #include "ui/pane/pane_clipboard.h"
 #include "ui/pane/pane_compare.h"
 #include "ui/pane/pane_navigator.h"
@@ -51,6 +52,7 @@ std::optional<bool> PaneView::CommandEnabled(int id) const
     case cmd::kRename:
     case cmd::kView:
     case cmd::kEdit:
+    case cmd::kGenerateBatch:
         return selection && fileSystem;
     case cmd::kNewFile:
     case cmd::kNewFolder:
@@ -113,6 +115,9 @@ bool PaneView::OnCommand(int id)
     case cmd::kLocateIdentical:
     case cmd::kSyncOnContent:
         return PaneCompare::OnCommand(*this, id);
+    case cmd::kGenerateBatch:
+        GenerateBatch(*this);
+        return true;
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -135,6 +140,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kCopy:
     case cmd::kPaste:
     case cmd::kPasteShortcut:
+    case cmd::kGenerateBatch:
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
         return true;
     case cmd::kRename:

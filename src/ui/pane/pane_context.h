@@ -56,6 +56,14 @@ struct PaneSharedState {
     HistoryList targetFolderHistory;
     bool targetFolderHistoryLoaded = false;
     std::function<void()> targetFolderHistoryLoadedHook;
+    // Batch generation: "Batch Template History", loaded on first use (the hook is then
+    // told, so that it is saved at exit); the script's file name ("Untitled" until a
+    // Save As) and the temporary script, chosen on the first Execute of the run.
+    HistoryList batchTemplateHistory;
+    bool batchTemplateHistoryLoaded = false;
+    std::function<void()> batchTemplateHistoryLoadedHook;
+    std::string batchFileName = "Untitled";
+    std::string batchTemporaryPath;
 };
 
 // What a pane is given by the application; every reference outlives the pane.

@@ -71,6 +71,16 @@ std::optional<QString> QtPrompts::OpenFile(QWidget* parent, const QString& title
     return chosen;
 }
 
+std::optional<QString> QtPrompts::SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                           const QString& defaultName)
+{
+    // the dialog asks before replacing a file; the process's current directory stays
+    const QString chosen = QFileDialog::getSaveFileName(parent, title, defaultName, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
 std::optional<QString> QtPrompts::BrowseFolder(QWidget* parent, const QString& title, const QString& initial)
 {
     const QString chosen = QFileDialog::getExistingDirectory(parent, title, initial);

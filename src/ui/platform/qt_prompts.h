@@ -14,6 +14,8 @@ public:
                   Icon icon = Icon::Question) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
+    std::optional<QString> SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& defaultName) override;
     std::optional<QString> BrowseFolder(QWidget* parent, const QString& title, const QString& initial) override;
     int Exec(QDialog& dialog) override;
 };
