@@ -108,6 +108,9 @@ bool PaneView::OnCommand(int id)
     case cmd::kView:
     case cmd::kEdit:
         return OnItemCommand(id);
+    case cmd::kContainingText:
+        ContainingText();
+        return true;
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -137,6 +140,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kNewFolder:
     case cmd::kView:
     case cmd::kEdit:
+    case cmd::kContainingText:
         state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
     default:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/grep_settings.h"
 #include "base/history_list.h"
 
 #include <QString>
@@ -56,6 +57,9 @@ struct PaneSharedState {
     HistoryList targetFolderHistory;
     bool targetFolderHistoryLoaded = false;
     std::function<void()> targetFolderHistoryLoadedHook;
+    // The options and histories of text searches, shared with Find files and the
+    // editor's Find (the application hands them this one).
+    GrepSettings grep;
 };
 
 // What a pane is given by the application; every reference outlives the pane.
