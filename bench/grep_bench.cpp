@@ -3,7 +3,7 @@
 // prints their names: the timing is taken by bench/grep.sh around the whole run,
 // beside grep -rlF doing the same.
 //
-//   bivora_grep_bench FOLDER TEXT [THREADS]
+//   bivora_grep_bench FOLDER TEXT [THREADS [nocase]]
 #include "shell/file_contains_text.h"
 
 #include <dirent.h>
@@ -35,7 +35,8 @@ int main(int argc, char** argv)
     ::closedir(dir);
     std::sort(paths.begin(), paths.end());
 
-    const bivora::TextSearcher searcher(argv[2], {true, false, false});
+    const bool matchCase = !(argc > 4 && std::string(argv[4]) == "nocase");
+    const bivora::TextSearcher searcher(argv[2], {matchCase, false, false});
     const std::atomic<bool> stop{false};
     const auto results = bivora::SearchFiles(paths, searcher, threads, stop);
     for (std::size_t i = 0; i < paths.size(); ++i)
