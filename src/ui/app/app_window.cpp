@@ -119,6 +119,11 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                                                registry::section::kBatchTemplateHistory);
         });
     };
+    m_shared.grep.loadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::Grep, [this](SettingsStore& store) {
+            m_shared.grep.Save(m_app.Settings().historyItems, store);
+        });
+    };
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());

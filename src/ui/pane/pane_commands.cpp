@@ -118,6 +118,9 @@ bool PaneView::OnCommand(int id)
     case cmd::kGenerateBatch:
         GenerateBatch(*this);
         return true;
+    case cmd::kContainingText:
+        ContainingText();
+        return true;
     default:
         if (OnFileOpCommand(id))
             return true;
@@ -148,6 +151,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kNewFolder:
     case cmd::kView:
     case cmd::kEdit:
+    case cmd::kContainingText:
         state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
     case cmd::kSynchronize:

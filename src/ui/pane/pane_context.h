@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/grep_settings.h"
 #include "base/history_list.h"
 
 #include <QString>
@@ -64,6 +65,9 @@ struct PaneSharedState {
     std::function<void()> batchTemplateHistoryLoadedHook;
     std::string batchFileName = "Untitled";
     std::string batchTemporaryPath;
+    // The options and histories of text searches, shared with Find files and the
+    // editor's Find (the application hands them this one).
+    GrepSettings grep;
 };
 
 // What a pane is given by the application; every reference outlives the pane.

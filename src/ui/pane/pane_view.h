@@ -217,6 +217,9 @@ public:
     // What the pane was given; the file operations run with it.
     const PaneContext& Context() const { return m_ctx; }
 
+    // Containing text: selects the files that hold a text (pane_grep.cpp).
+    void ContainingText();
+
 private:
     void TransferSelection(bool move);
     void DeleteSelection();

@@ -9,6 +9,7 @@
 #include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
 #include "ui/frame/main_frame.h"
+#include "ui/frame/main_tool_bar.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
 #include "ui/frame/main_status_bar.h"
@@ -19,6 +20,9 @@
 #include "ui/platform/window_placement.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QToolButton>
 #include <QDialog>
 #include <QItemSelectionModel>
 #include <QDir>
@@ -380,6 +384,53 @@ TEST_F(AppWindowTest, TransferKeysReachTheirCommandsAndTheTargetHistoryIsSaved)
     window->Frame().close();
     window->Shutdown();
     EXPECT_EQ(factory.store->ReadString(section::kTargetFolderHistory, "0"), right);
+}
+
+} // namespace
+} // namespace bivora
+
+namespace bivora {
+namespace {
+
+// Ctrl+G, the menu entry and the tool button all open "Find in files"; what it was
+// given is written at exit, and a run that never opened it writes nothing of it.
+TEST_F(AppWindowTest, ContainingTextIsReachedByKeyMenuAndToolButtonAndItsStateIsSaved)
+{
+    {
+        auto app = Startup({left, right}, env, factory.Factory());
+        auto window = Open(*app);
+        window->Frame().close();
+        window->Shutdown();
+        EXPECT_FALSE(factory.store->ReadInt(section::kGrepSettings, value::kMatchCase).has_value());
+    }
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    for (int n = 0; n < 3; ++n) {
+        prompts.AnswerDialog([](QDialog& dialog) {
+            dialog.findChild<QComboBox*>(QStringLiteral("findWhat"))->setEditText(QStringLiteral("needle"));
+            dialog.findChild<QCheckBox*>(QStringLiteral("matchCase"))->setChecked(true);
+            dialog.accept();
+            return dialog.result();
+        });
+    }
+    window->Frame().Actions().RefreshAll();
+    QTest::keyClick(pane.List().CurrentView(), Qt::Key_G, Qt::ControlModifier);
+    QAction* action = window->Frame().Actions().Action(cmd::kContainingText);
+    ASSERT_NE(action, nullptr);
+    action->trigger();
+    auto* button = qobject_cast<QToolButton*>(window->Frame().ToolBar().widgetForAction(action));
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_EQ(prompts.Texts(test::ScriptedPrompts::Kind::Dialog), QStringList(3, QStringLiteral("Find in files")));
+
+    window->Frame().close();
+    window->Shutdown();
+    EXPECT_EQ(factory.store->ReadInt(section::kGrepSettings, value::kMatchCase), 1);
+    EXPECT_EQ(factory.store->ReadInt(section::kGrepSettings, value::kWordsOnly), 0);
+    EXPECT_EQ(factory.store->ReadString(section::kGrepFindHistory, "0"), "needle");
+    EXPECT_EQ(factory.store->ReadString(section::kGrepFileTypesHistory, "0"), "*.*");
 }
 
 } // namespace
