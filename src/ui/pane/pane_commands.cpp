@@ -8,6 +8,7 @@
 #include "ui/commands/status_service.h"
 #include "ui/pane/pane_clipboard.h"
 #include "ui/pane/pane_navigator.h"
+#include "ui/pane/pane_selection.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
 
@@ -67,7 +68,7 @@ std::optional<bool> PaneView::CommandEnabled(int id) const
     case cmd::kRoot:
         return !desktop && fileSystem && !m_folder->IsFileSystemRoot();
     default:
-        return std::nullopt;
+        return PaneSelection::Enabled(*this, id);
     }
 }
 
@@ -109,7 +110,7 @@ bool PaneView::OnCommand(int id)
     case cmd::kEdit:
         return OnItemCommand(id);
     default:
-        if (OnFileOpCommand(id))
+        if (OnFileOpCommand(id) || PaneSelection::OnCommand(*this, id))
             return true;
         return m_nav->OnCommand(id);
     }
@@ -140,7 +141,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
         state.enabled = !m_busy && !m_list->IsEditingLabel() && CommandEnabled(id).value_or(true);
         return true;
     default:
-        if (OnUpdateFileOpCommand(id, state))
+        if (OnUpdateFileOpCommand(id, state) || PaneSelection::OnUpdateCommand(*this, id, state))
             return true;
         // commands whose handlers come later stay unclaimed, and so disabled
         return m_nav->OnUpdateCommand(id, state);
