@@ -50,13 +50,13 @@ RowFlags CurrentFlags(const PaneView& pane)
     return flags;
 }
 
-// Makes exactly the flagged rows selected. The selection model compares the old and
+// Makes exactly the flagged rows selected (before: the flags as they were read). The selection model compares the old and
 // the new selection range by range, which costs their product when both are long
 // lists of scattered ranges; after a clear the old one is empty and the new one is
 // taken in one call, so the cost follows the number of rows.
-void ApplyFlags(PaneView& pane, const RowFlags& flags)
+void ApplyFlags(PaneView& pane, const RowFlags& before, const RowFlags& flags)
 {
-    if (flags == CurrentFlags(pane))
+    if (flags == before)
         return;
     QItemSelectionModel* selectionModel = pane.List().SelectionModel();
     const QAbstractItemModel* model = selectionModel->model();
@@ -92,17 +92,18 @@ void Alert(const PaneContext& ctx, const QString& text)
 
 void SelectAll(PaneView& pane)
 {
-    ApplyFlags(pane, RowFlags(static_cast<std::size_t>(pane.Model().rowCount()), 1));
+    ApplyFlags(pane, CurrentFlags(pane), RowFlags(static_cast<std::size_t>(pane.Model().rowCount()), 1));
 }
 
 void Invert(PaneView& pane, bool includeFolders)
 {
-    RowFlags flags = CurrentFlags(pane);
+    const RowFlags before = CurrentFlags(pane);
+    RowFlags flags = before;
     for (std::size_t row = 0; row < flags.size(); ++row) {
         if (includeFolders || !IsFolderRow(pane, static_cast<int>(row)))
             flags[row] = !flags[row];
     }
-    ApplyFlags(pane, flags);
+    ApplyFlags(pane, before, flags);
 }
 
 // Selects (or unselects) the rows whose names the first entry of "Selection Pattern
@@ -117,7 +118,8 @@ void ApplyPattern(PaneView& pane, const PaneContext& ctx, bool select)
     }
     const bool within = ctx.shared.selectWithinSelection;
     const bool includeFolders = ctx.general.selectIncFolders;
-    RowFlags flags = CurrentFlags(pane);
+    const RowFlags before = CurrentFlags(pane);
+    RowFlags flags = before;
     if (select && !ctx.general.selectAddOnTop && !within)
         std::fill(flags.begin(), flags.end(), 0);
     if (flags.empty()) {
@@ -140,7 +142,7 @@ void ApplyPattern(PaneView& pane, const PaneContext& ctx, bool select)
             flags[row] = 0;
         }
     }
-    ApplyFlags(pane, flags);
+    ApplyFlags(pane, before, flags);
     if (first < 0)
         Alert(ctx, kNoMatch);
     else
@@ -203,7 +205,8 @@ void StoreSelection(PaneView& pane, PaneContext& ctx)
 // without case); the last row selected gets the focus.
 void RecallSelection(PaneView& pane, PaneContext& ctx, bool select)
 {
-    RowFlags flags = CurrentFlags(pane);
+    const RowFlags before = CurrentFlags(pane);
+    RowFlags flags = before;
     if (select && !ctx.general.selectAddOnTop)
         std::fill(flags.begin(), flags.end(), 0);
     std::unordered_map<std::string, int> rowOfName;
@@ -220,7 +223,7 @@ void RecallSelection(PaneView& pane, PaneContext& ctx, bool select)
         flags[static_cast<std::size_t>(it->second)] = select ? 1 : 0;
         found = it->second;
     }
-    ApplyFlags(pane, flags);
+    ApplyFlags(pane, before, flags);
     if (found < 0)
         Alert(ctx, QStringLiteral("No matching items in the selection clipboard"));
     else if (select)
