@@ -9,6 +9,7 @@
 #include "ui/commands/command_router.h"
 #include "ui/commands/services.h"
 #include "ui/commands/status_service.h"
+#include "ui/jobs/off_thread_read.h"
 #include "ui/pane/pane_model.h"
 #include "ui/pane/pane_view.h"
 #include "ui/pane/select_items_dlg.h"
@@ -16,8 +17,11 @@
 
 #include <QItemSelection>
 #include <QItemSelectionModel>
+#include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -106,6 +110,52 @@ void Invert(PaneView& pane, bool includeFolders)
     ApplyFlags(pane, before, flags);
 }
 
+// Above this many name-pattern pairs the matching runs on a worker: a long stored
+// pattern over a big folder would otherwise hold the window for seconds.
+constexpr std::size_t kInlineMatches = 4'000'000;
+
+// Which rows' names the list matches (one flag a row); nullopt when Escape stopped it.
+std::optional<RowFlags> MatchRows(PaneView& pane, const PaneContext& ctx, const PatternList& list)
+{
+    const std::size_t rows = static_cast<std::size_t>(pane.Model().rowCount());
+    RowFlags matches(rows, 0);
+    if (rows * list.Count() <= kInlineMatches) {
+        for (std::size_t row = 0; row < rows; ++row) {
+            const ShellItem* item = pane.ItemAt(static_cast<int>(row));
+            matches[row] = item && list.Match(item->Name());
+        }
+        return matches;
+    }
+    // the worker owns what it reads, so that one left behind after Escape touches nothing of the pane's
+    struct Job {
+        PatternList list;
+        std::vector<std::string> names;
+        RowFlags matches;
+    };
+    auto job = std::make_shared<Job>();
+    job->list = list;
+    job->names.reserve(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        const ShellItem* item = pane.ItemAt(static_cast<int>(row));
+        job->names.push_back(item ? item->Name() : std::string());
+    }
+    job->matches = std::move(matches);
+    const bool finished = PaneSelection::RunBusy(pane, [&] {
+        return RunOffGuiThread(
+            ctx.jobs,
+            [job](const std::atomic<bool>& stop) {
+                for (std::size_t row = 0; row < job->names.size() && !stop.load(std::memory_order_relaxed); ++row)
+                    job->matches[row] = job->list.Match(job->names[row]);
+            },
+            {&ctx.status, QStringLiteral("Selecting items..."), 300});
+    });
+    if (!finished) {
+        ctx.status.ShowStatusMessage(QString());
+        return std::nullopt;
+    }
+    return std::move(job->matches);
+}
+
 // Selects (or unselects) the rows whose names the first entry of "Selection Pattern
 // History" matches, under the options of the Select Items dialog.
 void ApplyPattern(PaneView& pane, const PaneContext& ctx, bool select)
@@ -118,6 +168,9 @@ void ApplyPattern(PaneView& pane, const PaneContext& ctx, bool select)
     }
     const bool within = ctx.shared.selectWithinSelection;
     const bool includeFolders = ctx.general.selectIncFolders;
+    const std::optional<RowFlags> matches = MatchRows(pane, ctx, list);
+    if (!matches)
+        return;
     const RowFlags before = CurrentFlags(pane);
     RowFlags flags = before;
     if (select && !ctx.general.selectAddOnTop && !within)
@@ -134,7 +187,7 @@ void ApplyPattern(PaneView& pane, const PaneContext& ctx, bool select)
         const ShellItem* item = pane.ItemAt(static_cast<int>(row));
         if (!item || (!includeFolders && item->IsFolder(false)))
             continue;
-        if (list.Match(item->Name())) {
+        if ((*matches)[row]) {
             flags[row] = select ? 1 : 0;
             if (first < 0)
                 first = static_cast<int>(row);
@@ -251,6 +304,19 @@ void UseFilter(PaneView& pane, PaneContext& ctx)
 }
 
 } // namespace
+
+bool PaneSelection::RunBusy(PaneView& pane, const std::function<bool()>& wait)
+{
+    // nothing else runs in the pane meanwhile; a change reported now is refreshed after
+    pane.m_busy = true;
+    const bool finished = wait();
+    pane.m_busy = false;
+    if (pane.m_refreshPending) {
+        pane.m_refreshPending = false;
+        QTimer::singleShot(0, &pane, [&pane] { pane.RefreshPane(false, nullptr); });
+    }
+    return finished;
+}
 
 bool PaneView::SetVisualFilter(const std::string& text)
 {

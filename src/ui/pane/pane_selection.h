@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,10 @@ public:
     // left pane at exit.
     static void LoadPatternHistory(PaneContext& ctx);
     static void SavePatternHistory(const PaneContext& ctx);
+
+    // Runs wait (a wait for a worker) with the pane busy; a refresh asked for meanwhile
+    // follows. Gives wait's answer.
+    static bool RunBusy(PaneView& pane, const std::function<bool()>& wait);
 };
 
 } // namespace bivora
