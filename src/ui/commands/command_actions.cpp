@@ -80,6 +80,14 @@ CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
     // Same folder with Alt loads the inactive pane's folder into the active one.
     AddKey(cmd::kSameFolder, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)});
 
+    // Ctrl with Grey + and Grey - selects by the last pattern without the dialog (the
+    // handlers read Ctrl); Alt with Grey - unselects like the focused item; Use filter
+    // with Alt toggles the inactive pane's filter.
+    AddKey(cmd::kSelectGroup, {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))});
+    AddKey(cmd::kUnselectGroup, {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))});
+    AddKey(cmd::kUnlikeThisOne, {QKeySequence(QKeyCombination(Qt::AltModifier | Qt::KeypadModifier, Qt::Key_Minus))});
+    AddKey(cmd::kUseFilter, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J)});
+
     m_idleTimer.setInterval(kIdleRefreshMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &CommandActions::RefreshAll);
     m_idleTimer.start();

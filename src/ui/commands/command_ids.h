@@ -23,6 +23,7 @@ inline constexpr int kExit = 57665;
 inline constexpr int kSelectAll = 32799;
 inline constexpr int kSelectGroup = 32797;
 inline constexpr int kLikeThisOne = 32900;
+inline constexpr int kUnlikeThisOne = 32901; // no menu item: Alt+Grey -
 inline constexpr int kUnselectGroup = 32798;
 inline constexpr int kInvertSelection = 32800;
 inline constexpr int kSynchronize = 32802;

@@ -285,6 +285,12 @@ bool MainFrame::OnCommand(int id)
         ShowBarIfHidden(bar::kAddressBar);
         m_addressBar->PickFrom(m_addressBar->CommandHistory(), QStringLiteral("Shell/DOS command history"));
         return true;
+    case cmd::kFilters:
+        // a filter is typed as a pattern into the address bar
+        ShowBarIfHidden(bar::kAddressBar);
+        Status().ShowStatusMessage(QStringLiteral("Specify the filter (e.g. '*.cpp') and press <Return>"));
+        m_addressBar->FocusAddress();
+        return true;
     case cmd::kFilterHistory:
         ShowBarIfHidden(bar::kAddressBar);
         m_addressBar->PickFrom(*m_options.filterHistory, QStringLiteral("Visual filter history"));
@@ -315,6 +321,7 @@ bool MainFrame::OnUpdateCommand(int id, CommandState& state)
     case cmd::kDosCommand:
     case cmd::kRunHistory:
     case cmd::kFilterHistory:
+    case cmd::kFilters:
         return true;
     case cmd::kLayout1:
     case cmd::kLayout2:

@@ -10,6 +10,7 @@
 #include "ui/pane/pane_clipboard.h"
 #include "ui/pane/pane_compare.h"
 #include "ui/pane/pane_navigator.h"
+#include "ui/pane/pane_selection.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
 
@@ -70,7 +71,7 @@ std::optional<bool> PaneView::CommandEnabled(int id) const
     case cmd::kRoot:
         return !desktop && fileSystem && !m_folder->IsFileSystemRoot();
     default:
-        return std::nullopt;
+        return PaneSelection::Enabled(*this, id);
     }
 }
 
@@ -122,7 +123,7 @@ bool PaneView::OnCommand(int id)
         ContainingText();
         return true;
     default:
-        if (OnFileOpCommand(id))
+        if (OnFileOpCommand(id) || PaneSelection::OnCommand(*this, id))
             return true;
         return m_nav->OnCommand(id);
     }
@@ -159,7 +160,7 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kSyncOnContent:
         return PaneCompare::OnUpdateCommand(*this, id, state);
     default:
-        if (OnUpdateFileOpCommand(id, state))
+        if (OnUpdateFileOpCommand(id, state) || PaneSelection::OnUpdateCommand(*this, id, state))
             return true;
         // commands whose handlers come later stay unclaimed, and so disabled
         return m_nav->OnUpdateCommand(id, state);

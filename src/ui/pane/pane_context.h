@@ -68,6 +68,16 @@ struct PaneSharedState {
     // The options and histories of text searches, shared with Find files and the
     // editor's Find (the application hands them this one).
     GrepSettings grep;
+    // Selection by rule, for the run of the program: "Selection Pattern History" (first
+    // entry: the pattern last used; loaded by the first pane, saved by the left one), the
+    // "Within current selection only" flag (not stored), the names the selection
+    // clipboard holds, and the last visual filter other than "*" that a pane used
+    // (empty: none yet).
+    HistoryList selectionPatternHistory;
+    bool selectionPatternHistoryLoaded = false;
+    bool selectWithinSelection = false;
+    std::vector<std::string> selectionClipboard;
+    std::string lastVisualFilter;
 };
 
 // What a pane is given by the application; every reference outlives the pane.

@@ -15,6 +15,7 @@
 #include "ui/commands/services.h"
 #include "ui/commands/status_service.h"
 #include "ui/jobs/off_thread_read.h"
+#include "ui/pane/pane_selection.h"
 #include "ui/pane/pane_view.h"
 #include "ui/widgets/sort_list_ctrl.h"
 
@@ -144,11 +145,9 @@ PaneNavigator::TypedOutcome PaneNavigator::GoToTyped(const std::string& text)
     PatternList filter;
     if (!filter.Parse(resolved.filter))
         return finish(TypedOutcome::Refused);
-    // set before the read, so that the new folder's rows are made once, filtered
-    pane.m_filterText = filter.CanonicalText();
-    pane.m_filter = std::move(filter);
-    if (pane.m_filterText == "*")
-        pane.m_filter.Clear();
+    // set before the read, so that the new folder's rows are made once, filtered; a new
+    // filter enters the history as one set by Use filter does
+    PaneSelection::TakeFilter(pane, std::move(filter));
     if (resolved.id && pane.GoToFolder(std::move(*resolved.id)))
         return finish(TypedOutcome::Done);
     pane.ReapplyFilter();

@@ -12,6 +12,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_model.h"
+#include "ui/pane/pane_selection.h"
 
 #include <QCoreApplication>
 
@@ -48,6 +49,7 @@ void PaneView::LoadSettings()
         for (std::size_t n = 0; n < m_ctx.shared.bookmarks.size(); ++n)
             m_ctx.shared.bookmarks[n] = store.GetString(reg::section::kBookMarks, std::to_string(n));
     }
+    PaneSelection::LoadPatternHistory(m_ctx);
     const std::string filter = store.GetString(m_section, reg::value::kDisplayFilter);
     if (m_filter.Parse(filter))
         m_filterText = m_filter.CanonicalText();
@@ -76,6 +78,7 @@ void PaneView::SaveSettings()
         store.WriteString(m_section, reg::value::kInitialFolder, m_folder->Path());
     if (m_left) {
         m_ctx.shared.visualFilterHistory.Save(m_ctx.general.historyItems, store, reg::section::kVisualFilterHistory);
+        PaneSelection::SavePatternHistory(m_ctx);
         for (std::size_t n = 0; n < m_ctx.shared.bookmarks.size(); ++n)
             store.WriteString(reg::section::kBookMarks, std::to_string(n), m_ctx.shared.bookmarks[n]);
     }

@@ -83,6 +83,10 @@ public:
 
     // The visual filter ("*" for none); an unusable text means "*".
     void SetFilterText(const std::string& text);
+    // The visual filter as the user sets it (pane_selection.cpp): a text that holds no
+    // pattern is refused (false, the pane unchanged); a new canonical text enters
+    // "Visual Filter History" and, unless "*", becomes the filter Use filter returns to.
+    bool SetVisualFilter(const std::string& text);
     const std::string& FilterText() const { return m_filterText; }
 
     // The settings of Program Options changed: hidden files re-read, the date column retitled.
@@ -241,6 +245,7 @@ private:
     friend class PaneClipboard;
     friend class PaneContentCompare; // keeps the pane busy while files are compared
     friend class PaneDragDrop;
+    friend class PaneSelection;
     std::unique_ptr<PaneDragDrop> m_dragDrop;
 };
 

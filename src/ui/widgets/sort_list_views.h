@@ -114,6 +114,25 @@ protected:
         View::closeEditor(editor, QAbstractItemDelegate::NoHint);
         m_ctrl.LabelEditClosed(editor);
     }
+    // A change of many rows (an inverted or rule-made selection, Select All) repaints
+    // the whole viewport: the region of each row, worked out one by one, costs far more
+    // than painting the rows that are shown.
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override
+    {
+        constexpr int kManyRows = 256;
+        int rows = 0;
+        for (const QItemSelection* ranges : {&selected, &deselected}) {
+            for (const QItemSelectionRange& range : *ranges) {
+                rows += range.height();
+                if (rows > kManyRows) {
+                    if (this->isVisible() && this->updatesEnabled())
+                        this->viewport()->update();
+                    return;
+                }
+            }
+        }
+        View::selectionChanged(selected, deselected);
+    }
     void paintEvent(QPaintEvent* event) override
     {
         View::paintEvent(event);

@@ -366,6 +366,14 @@ TEST_F(AddressBarTest, CommandsAndPickersPrimeTheFieldOfAHiddenBar)
     EXPECT_EQ(edit->text(), "*.cpp");
     EXPECT_EQ(prompts.Texts(test::ScriptedPrompts::Kind::Dialog),
               (QStringList{"Shell/DOS command history", "Visual filter history", "Shell/DOS command history"}));
+
+    // Filters... shows the hidden bar and asks for a pattern there
+    frame->ExecuteCommand(cmd::kAddressBar);
+    edit->clearFocus();
+    EXPECT_TRUE(frame->ExecuteCommand(cmd::kFilters));
+    EXPECT_FALSE(frame->Address().isHidden());
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(frame->StatusBar().MessageText(), "Specify the filter (e.g. '*.cpp') and press <Return>");
     QApplication::processEvents();
     EXPECT_EQ(target.commands.size(), 1u);
     EXPECT_TRUE(target.typed.empty());
