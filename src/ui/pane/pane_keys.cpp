@@ -67,6 +67,20 @@ bool PaneView::HandleKey(QKeyEvent& event)
     if ((key == Qt::Key_Left || key == Qt::Key_Right) && m_list->ViewStyle() == cmd::kDetails && !(mods & Qt::AltModifier))
         key = Qt::Key_Tab;
 
+    // The grey keys are the keypad's. Their shortcuts name the keypad, which not every
+    // platform plugin matches; a key its shortcut did not take arrives here.
+    if (event.modifiers() & Qt::KeypadModifier) {
+        const bool alt = mods & Qt::AltModifier;
+        const int id = key == Qt::Key_Plus ? (alt ? cmd::kLikeThisOne : cmd::kSelectGroup)
+            : key == Qt::Key_Minus         ? (alt ? cmd::kUnlikeThisOne : cmd::kUnselectGroup)
+            : key == Qt::Key_Asterisk      ? cmd::kInvertSelection
+                                           : 0;
+        if (id != 0) {
+            Route(id);
+            return true;
+        }
+    }
+
     switch (key) {
     case Qt::Key_Backspace:
         Route(mods & Qt::ShiftModifier ? cmd::kRoot : (mods & Qt::ControlModifier ? cmd::kDesktop : cmd::kParent));

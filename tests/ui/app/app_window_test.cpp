@@ -3,6 +3,7 @@
 #include "../test_services.h"
 #include "base/registry_keys.h"
 #include "shell/shell_folder.h"
+#include "shell/shell_item.h"
 #include "ui/app/app_window.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/close_on_signals.h"
@@ -25,6 +26,8 @@
 #include <QToolButton>
 #include <QDialog>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -431,6 +434,37 @@ TEST_F(AppWindowTest, ContainingTextIsReachedByKeyMenuAndToolButtonAndItsStateIs
     EXPECT_EQ(factory.store->ReadInt(section::kGrepSettings, value::kWordsOnly), 0);
     EXPECT_EQ(factory.store->ReadString(section::kGrepFindHistory, "0"), "needle");
     EXPECT_EQ(factory.store->ReadString(section::kGrepFileTypesHistory, "0"), "*.*");
+}
+
+// The grey keys are the keypad's: they reach their commands through the window.
+TEST_F(AppWindowTest, GreyKeysReachTheSelectionCommands)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    pane.Activate();
+    window->Frame().Actions().RefreshAll();
+    ASSERT_FALSE(pane.List().SelectionModel()->hasSelection());
+    QTest::keyClick(pane.List().CurrentView(), Qt::Key_Asterisk, Qt::KeypadModifier);
+    // folders stay out unless the options take them in
+    ASSERT_EQ(pane.SelectedRows().size(), 1u);
+    EXPECT_EQ(pane.ItemAt(pane.SelectedRows().front())->Name(), "note.txt");
+    prompts.AnswerDialog([](QDialog& dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    window->Frame().Actions().RefreshAll();
+    QTest::keyClick(pane.List().CurrentView(), Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(prompts.Texts(test::ScriptedPrompts::Kind::Dialog).size(), 1);
+    EXPECT_EQ(pane.SelectedRows().size(), 1u); // the dialog was cancelled
+    // a grey key no shortcut took (as some platform plugins deliver it) reaches the
+    // command through the list
+    QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
+    QApplication::sendEvent(pane.List().CurrentView(), &star);
+    EXPECT_TRUE(pane.SelectedRows().empty());
+    window->Frame().close();
+    window->Shutdown();
 }
 
 } // namespace
