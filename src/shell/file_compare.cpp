@@ -1,5 +1,6 @@
 #include "shell/file_compare.h"
 
+#include "shell/small_file.h"
 #include "shell/unique_fd.h"
 
 #include <cerrno>
@@ -17,53 +18,16 @@ namespace {
 // Why a file could not be opened for the comparison.
 enum class OpenFailure { kNone, kGone, kUnreadable };
 
-// Opens a regular file for reading. The type is looked at before the open, so that a
-// FIFO is never opened, and again on the descriptor, in case the name was replaced
-// in between (O_NONBLOCK keeps that open from waiting on a writer).
 UniqueFd OpenRegular(const std::string& path, struct stat& info, OpenFailure& failure)
 {
+    SysResult<UniqueFd> fd = OpenRegularFile(path, Links::Follow, info);
+    if (!fd) {
+        failure = fd.Error() == ENOENT || fd.Error() == ENOTDIR ? OpenFailure::kGone : OpenFailure::kUnreadable;
+        return {};
+    }
     failure = OpenFailure::kNone;
-    if (::stat(path.c_str(), &info) != 0) {
-        failure = errno == ENOENT || errno == ENOTDIR ? OpenFailure::kGone : OpenFailure::kUnreadable;
-        return {};
-    }
-    if (!S_ISREG(info.st_mode)) {
-        failure = OpenFailure::kUnreadable;
-        return {};
-    }
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd.Valid()) {
-        failure = errno == ENOENT ? OpenFailure::kGone : OpenFailure::kUnreadable;
-        return {};
-    }
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        failure = OpenFailure::kUnreadable;
-        return {};
-    }
-    // a regular file reads the same with or without it; drop it for clarity
-    const int flags = ::fcntl(fd.Get(), F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
-    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return fd;
-}
-
-// Reads up to count bytes, fewer only at the end of the file; -1 on an error.
-ssize_t ReadFull(int fd, char* buffer, std::size_t count)
-{
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t n = ::read(fd, buffer + got, count - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(got);
+    ::posix_fadvise(fd->Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::move(*fd);
 }
 
 } // namespace
@@ -99,8 +63,8 @@ FileCompareResult FileComparer::Compare(const std::string& first, const std::str
         if (goOn && !goOn())
             return FileCompareResult::kStopped;
         const std::size_t want = left < kBlockSize ? static_cast<std::size_t>(left) : kBlockSize;
-        const ssize_t gotA = ReadFull(a.Get(), m_first.get(), want);
-        const ssize_t gotB = gotA > 0 ? ReadFull(b.Get(), m_second.get(), static_cast<std::size_t>(gotA)) : 0;
+        const std::int64_t gotA = ReadFull(a.Get(), m_first.get(), want);
+        const std::int64_t gotB = gotA > 0 ? ReadFull(b.Get(), m_second.get(), static_cast<std::size_t>(gotA)) : 0;
         if (gotA < 0 || gotB < 0)
             return FileCompareResult::kUnreadable;
         if (gotA == 0 || gotB != gotA)

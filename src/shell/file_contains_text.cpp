@@ -1,5 +1,7 @@
 #include "shell/file_contains_text.h"
 
+#include "shell/small_file.h"
+
 #include "shell/unique_fd.h"
 
 #include <algorithm>
@@ -57,24 +59,6 @@ int Commonness(unsigned char c, bool foldCase)
     if (std::strchr(".,;:-_'\"()/=", c) && c != 0)
         return 90;
     return 30;
-}
-
-// Reads up to count bytes, fewer only at the end of the file; -1 on an error.
-std::int64_t ReadFully(int fd, char* into, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::read(fd, into + done, count - done);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::int64_t>(done);
 }
 
 } // namespace
@@ -212,26 +196,18 @@ bool TextSearcher::Contains(std::string_view data) const
 
 TextSearchResult TextSearcher::Search(const std::string& path, const std::atomic<bool>* stop) const
 {
-    // The type is looked at before the file is opened, so that a FIFO or a device is
-    // never opened for reading; O_NONBLOCK and the second look catch one put in its place.
+    // A FIFO or a device is never opened (see OpenRegularFile).
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return TextSearchResult::Unreadable;
-    if (!S_ISREG(info.st_mode))
-        return TextSearchResult::NotRegular;
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!fd.Valid())
-        return TextSearchResult::Unreadable;
-    if (::fstat(fd.Get(), &info) != 0)
-        return TextSearchResult::Unreadable;
-    if (!S_ISREG(info.st_mode))
-        return TextSearchResult::NotRegular;
+    SysResult<UniqueFd> fd = OpenRegularFile(path, Links::Follow, info);
+    if (!fd)
+        return fd.Error() == EISDIR || fd.Error() == EINVAL ? TextSearchResult::NotRegular
+                                                            : TextSearchResult::Unreadable;
 
     const std::size_t length = m_text.size();
     auto remaining = static_cast<std::uint64_t>(info.st_size);
     if (length == 0 || remaining < length)
         return TextSearchResult::NotFound;
-    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd->Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     // One buffer per thread, kept: a fresh megabyte for each file would be faulted in again.
     thread_local std::vector<char> buffer;
@@ -246,7 +222,7 @@ TextSearchResult TextSearcher::Search(const std::string& path, const std::atomic
         if (stop && stop->load(std::memory_order_relaxed))
             return TextSearchResult::Stopped;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block));
-        const std::int64_t got = ReadFully(fd.Get(), data + carry, want);
+        const std::int64_t got = ReadFull(fd->Get(), data + carry, want);
         if (got < 0)
             return TextSearchResult::Unreadable;
         remaining -= static_cast<std::uint64_t>(got);

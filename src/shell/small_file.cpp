@@ -7,26 +7,11 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace bivora {
 
 namespace {
-
-// Opens for reading and makes sure a regular file is behind the descriptor.
-SysResult<UniqueFd> OpenRegular(const std::string& path, Links links, struct stat& st)
-{
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
-    UniqueFd fd(::open(path.c_str(), flags));
-    if (!fd.Valid())
-        return SysResult<UniqueFd>::Failure(errno);
-    if (::fstat(fd.Get(), &st) != 0)
-        return SysResult<UniqueFd>::Failure(errno);
-    if (S_ISDIR(st.st_mode))
-        return SysResult<UniqueFd>::Failure(EISDIR);
-    if (!S_ISREG(st.st_mode))
-        return SysResult<UniqueFd>::Failure(EINVAL);
-    return SysResult<UniqueFd>(std::move(fd));
-}
 
 // Reads until the end or until more than limit bytes have come; false with errno set on a read error.
 bool ReadUpTo(int fd, std::size_t limit, std::size_t expected, std::string& out)
@@ -54,10 +39,51 @@ bool ReadUpTo(int fd, std::size_t limit, std::size_t expected, std::string& out)
 
 } // namespace
 
+SysResult<UniqueFd> OpenRegularFile(const std::string& path, Links links, struct stat& st)
+{
+    const int before = links == Links::Refuse ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st);
+    if (before != 0)
+        return SysResult<UniqueFd>::Failure(errno);
+    if (links == Links::Refuse && S_ISLNK(st.st_mode))
+        return SysResult<UniqueFd>::Failure(ELOOP);
+    if (S_ISDIR(st.st_mode))
+        return SysResult<UniqueFd>::Failure(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return SysResult<UniqueFd>::Failure(EINVAL);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    UniqueFd fd(::open(path.c_str(), flags));
+    if (!fd.Valid())
+        return SysResult<UniqueFd>::Failure(errno);
+    if (::fstat(fd.Get(), &st) != 0)
+        return SysResult<UniqueFd>::Failure(errno);
+    if (S_ISDIR(st.st_mode))
+        return SysResult<UniqueFd>::Failure(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return SysResult<UniqueFd>::Failure(EINVAL);
+    return SysResult<UniqueFd>(std::move(fd));
+}
+
+std::int64_t ReadFull(int fd, char* into, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(fd, into + done, count - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 SysResult<std::string> ReadSmallFile(const std::string& path, Links links, std::size_t limit)
 {
     struct stat st {};
-    auto fd = OpenRegular(path, links, st);
+    auto fd = OpenRegularFile(path, links, st);
     if (!fd)
         return SysResult<std::string>::Failure(fd.Error());
     if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > limit)
@@ -74,7 +100,7 @@ SysResult<std::string> ReadSmallFile(const std::string& path, Links links, std::
 SysResult<std::string> ReadFileHead(const std::string& path, std::size_t count)
 {
     struct stat st {};
-    auto fd = OpenRegular(path, Links::Follow, st);
+    auto fd = OpenRegularFile(path, Links::Follow, st);
     if (!fd)
         return SysResult<std::string>::Failure(fd.Error());
     std::string head;

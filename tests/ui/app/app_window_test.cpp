@@ -300,7 +300,17 @@ TEST_F(AppWindowTest, AStuckStartFolderCanBeEscapedAndQuit)
     stuck->Install(*app->Namespace(), stuck);
     {
         AppWindow window(*app, AppWindowServices{&prompts, &keyboard, &launcher});
-        QTimer::singleShot(50, [&] { QTest::keyClick(&window.Frame(), Qt::Key_Escape); });
+        // Escape once the read is stuck (pressed sooner, it would stop the read before
+        // it got stuck)
+        QTimer escape;
+        QObject::connect(&escape, &QTimer::timeout, [&] {
+            std::lock_guard lock(stuck->mutex);
+            if (!stuck->entered)
+                return;
+            escape.stop();
+            QTest::keyClick(&window.Frame(), Qt::Key_Escape);
+        });
+        escape.start(5);
         EXPECT_TRUE(window.Start());
         // the left pane fell back to the Desktop; the right one shows its folder
         EXPECT_EQ(window.LeftPane()->Folder()->Path(), app->Namespace()->DesktopDirectory());
