@@ -446,8 +446,9 @@ TEST_F(AppWindowTest, ContainingTextIsReachedByKeyMenuAndToolButtonAndItsStateIs
     EXPECT_EQ(factory.store->ReadString(section::kGrepFileTypesHistory, "0"), "*.*");
 }
 
-// The grey keys are the keypad's: they reach their commands through the window.
-TEST_F(AppWindowTest, GreyKeysReachTheSelectionCommands)
+// The grey keys are the keypad's: they reach their commands through the window, as
+// does F9.
+TEST_F(AppWindowTest, GreyKeysAndF9ReachTheSelectionCommands)
 {
     auto app = Startup({left, right}, env, factory.Factory());
     auto window = Open(*app);
@@ -473,6 +474,12 @@ TEST_F(AppWindowTest, GreyKeysReachTheSelectionCommands)
     QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
     QApplication::sendEvent(pane.List().CurrentView(), &star);
     EXPECT_TRUE(pane.SelectedRows().empty());
+    // F9 selects what the other pane lacks: note.txt (folders stay out by default)
+    pane.List().SelectionModel()->clearSelection();
+    window->Frame().Actions().RefreshAll();
+    QTest::keyClick(pane.List().CurrentView(), Qt::Key_F9);
+    ASSERT_EQ(pane.SelectedRows().size(), 1u);
+    EXPECT_EQ(pane.ItemAt(pane.SelectedRows().front())->Name(), "note.txt");
     window->Frame().close();
     window->Shutdown();
 }
