@@ -7,13 +7,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace bivora {
 
 namespace {
 
-constexpr unsigned kStatxMask = STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_CTIME | STATX_BTIME;
+constexpr unsigned kStatxMask = STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_CTIME | STATX_BTIME | STATX_INO | STATX_NLINK;
 
 FileTime ToFileTime(const struct statx_timestamp& t)
 {
@@ -51,6 +52,9 @@ void Fill(const struct statx& sx, FindData& out)
     out.modified = ToFileTime(sx.stx_mtime);
     out.accessed = ToFileTime(sx.stx_atime);
     out.created = (sx.stx_mask & STATX_BTIME) ? ToFileTime(sx.stx_btime) : ToFileTime(sx.stx_ctime);
+    out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    out.inode = sx.stx_ino;
+    out.links = sx.stx_nlink;
 }
 
 enum class Examined { Ok, Gone, Failed };

@@ -113,9 +113,10 @@ private:
         const DirectoryReadResult read = ReadOpenDirectory(
             frame.fd.Get(), kEverything, m_stop,
             [&](FindData&& find) {
+                const WalkEntry entry{find, m_path, depth};
                 if (m_visitor.entry)
-                    m_visitor.entry(WalkEntry{find, m_path, depth});
-                if (IsFolder(find))
+                    m_visitor.entry(entry);
+                if (IsFolder(find) && (!m_visitor.descend || m_visitor.descend(entry)))
                     frame.subfolders.push_back(std::move(find.name));
             },
             LinkData::Own);

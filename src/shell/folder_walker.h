@@ -25,6 +25,9 @@ struct WalkVisitor {
     std::function<void(const WalkEntry&)> entry{};                     // every item, the starting items too
     std::function<void(std::string_view folder)> folderDone{};         // a folder has been listed
     std::function<void(std::string_view folder, int error)> unreadable{};// a folder could not be listed
+    // asked for every folder found below the starting items, after entry: false keeps the
+    // walk out of it (a folder on another file system, say); empty enters every folder
+    std::function<bool(const WalkEntry&)> descend{};
 };
 
 struct WalkResult {

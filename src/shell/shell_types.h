@@ -37,6 +37,9 @@ struct FindData {
     FileTime accessed = 0;
     bool isDirectory = false; // the entry (or the target of a link) is a directory
     bool isLink = false;      // the entry itself is a symbolic link
+    std::uint64_t device = 0; // identity of the file the data describes (device, inode) and
+    std::uint64_t inode = 0;  // its number of hard links, for walks that count a file once
+    std::uint32_t links = 0;
 };
 
 } // namespace bivora

@@ -94,35 +94,6 @@ TEST(FolderWalker, UnreadableFolderIsCountedAndTheWalkGoesOn)
     EXPECT_EQ(code, 0);
 }
 
-// Makes a chain of depth folders named "d" below parent, with a file at the bottom.
-void MakeDeepChain(const std::string& parent, int depth)
-{
-    UniqueFd fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    ASSERT_TRUE(fd.Valid());
-    for (int i = 0; i < depth; ++i) {
-        ASSERT_EQ(::mkdirat(fd.Get(), "d", 0755), 0) << "level " << i << ": " << errno;
-        fd.Reset(::openat(fd.Get(), "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        ASSERT_TRUE(fd.Valid());
-    }
-    UniqueFd file(::openat(fd.Get(), "bottom", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    ASSERT_TRUE(file.Valid());
-    ASSERT_EQ(::write(file.Get(), "12345", 5), 5);
-}
-
-// Removes the chain again by descriptors: its paths are too long for the usual removal.
-void RemoveDeepChain(const std::string& parent, int depth)
-{
-    UniqueFd fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    for (int i = 0; i < depth && fd.Valid(); ++i)
-        fd.Reset(::openat(fd.Get(), "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    ::unlinkat(fd.Get(), "bottom", 0);
-    for (int i = 0; i < depth && fd.Valid(); ++i) {
-        UniqueFd up(::openat(fd.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        ::unlinkat(up.Get(), "d", AT_REMOVEDIR);
-        fd = std::move(up);
-    }
-}
-
 // Paths past PATH_MAX once stopped the totals at about two thousand levels; a walk by
 // descriptors has no such limit, and needs only a few of them open at a time.
 TEST(FolderWalker, TreeDeeperThanAnyPathIsWalkedWhole)
@@ -130,9 +101,9 @@ TEST(FolderWalker, TreeDeeperThanAnyPathIsWalkedWhole)
     constexpr int kDepth = 3'000; // "d/" a level: half as much again as a path can hold
     TempTree tree;
     const std::string top = tree.MakeDir("deep");
-    MakeDeepChain(top, kDepth);
+    test::MakeDeepChain(top, kDepth);
     if (HasFailure())
-        return RemoveDeepChain(top, kDepth);
+        return test::RemoveDeepChain(top, kDepth);
 
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
@@ -160,7 +131,7 @@ TEST(FolderWalker, TreeDeeperThanAnyPathIsWalkedWhole)
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    RemoveDeepChain(top, kDepth);
+    test::RemoveDeepChain(top, kDepth);
 }
 
 } // namespace

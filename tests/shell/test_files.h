@@ -15,6 +15,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "shell/unique_fd.h"
+
 namespace bivora::test {
 
 // Sets a file's length without writing its bytes (a sparse file when it grows).
@@ -80,6 +82,35 @@ inline int WithoutPermissionOverride(const std::function<int()>& check)
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) >= 126)
         return -1;
     return WEXITSTATUS(status);
+}
+
+// Makes a chain of depth folders named "d" below parent, with a file at the bottom.
+inline void MakeDeepChain(const std::string& parent, int depth)
+{
+    UniqueFd fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(fd.Valid());
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(::mkdirat(fd.Get(), "d", 0755), 0) << "level " << i << ": " << errno;
+        fd.Reset(::openat(fd.Get(), "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ASSERT_TRUE(fd.Valid());
+    }
+    UniqueFd file(::openat(fd.Get(), "bottom", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    ASSERT_TRUE(file.Valid());
+    ASSERT_EQ(::write(file.Get(), "12345", 5), 5);
+}
+
+// Removes the chain again by descriptors: its paths are too long for the usual removal.
+inline void RemoveDeepChain(const std::string& parent, int depth)
+{
+    UniqueFd fd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (int i = 0; i < depth && fd.Valid(); ++i)
+        fd.Reset(::openat(fd.Get(), "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ::unlinkat(fd.Get(), "bottom", 0);
+    for (int i = 0; i < depth && fd.Valid(); ++i) {
+        UniqueFd up(::openat(fd.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ::unlinkat(up.Get(), "d", AT_REMOVEDIR);
+        fd = std::move(up);
+    }
 }
 
 } // namespace bivora::test
