@@ -17,6 +17,24 @@ std::string ThousandsText(std::uint64_t n)
     return text;
 }
 
+std::string KbSizeText(std::uint64_t kb)
+{
+    static constexpr const char* kUnits[] = {"kB", "MB", "GB", "tB"};
+    std::uint64_t whole = kb;
+    std::uint64_t divisor = 1;
+    int steps = 0;
+    while (whole > 1024 && steps < 3) {
+        whole /= 1024;
+        divisor *= 1024;
+        ++steps;
+    }
+    std::string text = std::to_string(whole);
+    // the remainder below the unit, in tenths; (kb % divisor) < 2^40, so * 10 cannot overflow
+    if (const std::uint64_t tenth = steps ? (kb % divisor) * 10 / divisor : 0; tenth != 0)
+        text += "." + std::to_string(tenth);
+    return text + kUnits[steps];
+}
+
 std::string SizeColumnText(bool folder, bool fileSystem, std::uint64_t size)
 {
     if (folder)

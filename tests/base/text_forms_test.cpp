@@ -46,6 +46,17 @@ TEST(SizeColumnText, FoldersAndVirtualItemsShowNoNumber)
     EXPECT_EQ(SizeColumnText(false, false, 1234), "<n/a>");
 }
 
+TEST(KbSizeText, UnitsStepByThousandTwentyFourWithOneTruncatedDecimal)
+{
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0kB"},       {10, "10kB"},      {1024, "1024kB"}, {1025, "1MB"},
+        {1536, "1.5MB"},  {2047, "1.9MB"},   {2048, "2MB"},    {5ULL << 20, "5GB"},
+        {3ULL << 30, "3tB"}, {5000ULL << 30, "5000tB"}, // no unit past tB
+    };
+    for (const auto& [kb, text] : cases)
+        EXPECT_EQ(KbSizeText(kb), text) << kb;
+}
+
 // Sets the time zone for as long as it lives.
 class TimeZoneScope {
 public:

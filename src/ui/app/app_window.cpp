@@ -15,6 +15,7 @@
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
 #include "ui/dialogs/properties_dialog.h"
+#include "ui/stats/folder_data_window.h"
 #include "ui/platform/qt_keyboard_state.h"
 #include "ui/platform/qt_launcher.h"
 #include "ui/platform/qt_prompts.h"
@@ -163,6 +164,14 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                 return ShowProperties(paths, m_prompts, m_app.Jobs(), owner);
             },
             start.empty() ? std::nullopt : std::optional<std::string>(start),
+            [this, frame](QWidget* owner, const std::string& folder) {
+                const auto browse = [this](const std::string& path) {
+                    if (PaneView* active = ActivePane())
+                        if (PaneView* target = m_pair->TargetPane(active))
+                            target->GoToTyped(path);
+                };
+                ShowFolderData(folder, {m_app.Jobs(), frame->Status(), m_app.Store(), browse}, owner);
+            },
         };
         auto* pane = new PaneView(std::move(context), column == 0, parent);
         m_pair->SetPane(column, pane);

@@ -8,12 +8,14 @@
 #include "ui/commands/status_service.h"
 #include "ui/pane/pane_batch.h"
 #include "ui/pane/pane_clipboard.h"
+#include "ui/pane/folder_changed_event.h"
 #include "ui/pane/pane_compare.h"
 #include "ui/pane/pane_navigator.h"
 #include "ui/pane/pane_selection.h"
 #include "ui/platform/clipboard_items.h"
 #include "ui/platform/execute_item.h"
 
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 
 namespace bivora {
@@ -122,6 +124,9 @@ bool PaneView::OnCommand(int id)
     case cmd::kContainingText:
         ContainingText();
         return true;
+    case cmd::kFolderData:
+        FolderData();
+        return true;
     default:
         if (OnFileOpCommand(id) || PaneSelection::OnCommand(*this, id))
             return true;
@@ -147,6 +152,9 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
     case cmd::kGenerateBatch:
         state.enabled = !m_busy && CommandEnabled(id).value_or(true);
         return true;
+    case cmd::kFolderData:
+        state.enabled = m_ctx.showFolderData && !m_busy && CommandEnabled(id).value_or(true);
+        return true;
     case cmd::kRename:
     case cmd::kNewFile:
     case cmd::kNewFolder:
@@ -164,6 +172,21 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
             return true;
         // commands whose handlers come later stay unclaimed, and so disabled
         return m_nav->OnUpdateCommand(id, state);
+    }
+}
+
+// The statistics are read on a worker while the pane waits (answering nothing else, as
+// for any read); a refresh that came meanwhile runs afterwards.
+void PaneView::FolderData()
+{
+    if (!m_ctx.showFolderData || !m_folder || !m_folder->IsFileSystem())
+        return;
+    m_busy = true;
+    m_ctx.showFolderData(this, m_folder->Path());
+    m_busy = false;
+    if (m_refreshPending) {
+        m_refreshPending = false;
+        QCoreApplication::postEvent(this, new FolderChangedEvent());
     }
 }
 

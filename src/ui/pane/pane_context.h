@@ -108,6 +108,8 @@ struct PaneContext {
     std::function<bool(QWidget* parent, const std::vector<std::string>& paths)> showProperties = {};
     // The start folder given on the command line for this pane.
     std::optional<std::string> commandLineFolder = {};
+    // Reads the statistics of a folder's sub-tree and shows them (the Folder data command).
+    std::function<void(QWidget* parent, const std::string& folder)> showFolderData = {};
 };
 
 } // namespace bivora

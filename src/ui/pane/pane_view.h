@@ -223,6 +223,7 @@ public:
 
     // Containing text: selects the files that hold a text (pane_grep.cpp).
     void ContainingText();
+    void FolderData();
 
 private:
     void TransferSelection(bool move);

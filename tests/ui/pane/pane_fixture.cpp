@@ -1,6 +1,7 @@
 #include "pane_fixture.h"
 
 #include "ui/dialogs/properties_dialog.h"
+#include "ui/stats/folder_data_window.h"
 
 #include "ui/widgets/sort_list_ctrl.h"
 
@@ -45,6 +46,14 @@ PaneContext PaneFixture::Context(bool isLeft)
         PropertiesDialog dialog(paths, prompts, jobs, owner);
         prompts.Exec(dialog);
         return true;
+    };
+    context.showFolderData = [this](QWidget* owner, const std::string& folder) {
+        const auto browse = [this](const std::string& path) {
+            browsed.push_back(path);
+            if (PaneView* target = pair.TargetPane(pair.ActivePane()))
+                target->GoToTyped(path);
+        };
+        ShowFolderData(folder, {jobs, status, store, browse}, owner);
     };
     (void)isLeft;
     return context;

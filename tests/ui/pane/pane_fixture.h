@@ -101,6 +101,7 @@ protected:
     PanePairState pair{keyboard};
     CommandRouter router{[this] { return Chain(); }};
     QString mainCaption;
+    std::vector<std::string> browsed; // the folders the Folder data window opened
 
     std::unique_ptr<QWidget> window;
     PaneView* left = nullptr;
