@@ -95,9 +95,17 @@ FolderDataWindow::FolderDataWindow(std::shared_ptr<const FolderStats> stats, std
     m_tree->setHeaderHidden(true);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(m_tree);
-    if (m_stats->otherFileSystems > 0) {
-        layout->addWidget(new QLabel(
-            QStringLiteral("%1 folder(s) on other file systems were not read").arg(m_stats->otherFileSystems), this));
+    QStringList notes;
+    if (m_stats->inaccessible > 0)
+        notes << QStringLiteral("%1 folder(s) were not accessible").arg(m_stats->inaccessible);
+    if (m_stats->otherFileSystems > 0)
+        notes << QStringLiteral("%1 folder(s) on other file systems were not read").arg(m_stats->otherFileSystems);
+    if (m_stats->stopped)
+        notes << QStringLiteral("The reading was interrupted: the figures cover what was read");
+    if (!notes.isEmpty()) {
+        auto* label = new QLabel(notes.join(QStringLiteral("; ")), this);
+        label->setObjectName(QStringLiteral("notes"));
+        layout->addWidget(label);
     }
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { Browse(); });
     connect(m_tree, &QWidget::customContextMenuRequested, this,
