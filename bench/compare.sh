@@ -13,15 +13,10 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build-bench}"
 rounds="${BIVORA_BENCH_RUNS:-7}"
-program="$build/bench/bivora_compare_bench"
-
-if [ ! -x "$program" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIVORA_BUILD_BENCH=ON -DBIVORA_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" --target bivora_compare_bench --parallel "${BIVORA_JOBS:-2}" >/dev/null
-fi
-
-work="$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bivora-compare-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/bench_lib.sh
+source "$here/bench/bench_lib.sh"
+bench_program bivora_compare_bench "$build"
+bench_workdir compare
 
 echo "making the data in $work ..."
 head -c 512M /dev/urandom >"$work/a"

@@ -17,15 +17,10 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build-bench}"
 rounds="${BIVORA_BENCH_RUNS:-5}"
 threads="${BIVORA_BENCH_THREADS:-$(nproc)}"
-program="$build/bench/bivora_grep_bench"
-
-if [ ! -x "$program" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIVORA_BUILD_BENCH=ON -DBIVORA_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" --target bivora_grep_bench --parallel "${BIVORA_JOBS:-2}" >/dev/null
-fi
-
-work="$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bivora-grep-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/bench_lib.sh
+source "$here/bench/bench_lib.sh"
+bench_program bivora_grep_bench "$build"
+bench_workdir grep
 mkdir "$work/data"
 text='Needle-of-the-haystack!' # '-' and '!' never occur in base64
 
