@@ -101,7 +101,7 @@ void PaneView::TransferSelection(bool move)
         }
         target = there;
     } else {
-        TargetFolderDlg dialog(window(), m_ctx.prompts, m_ctx.ns, m_ctx.general, TargetHistory(m_ctx),
+        TargetFolderDlg dialog(window(), m_ctx.prompts, m_ctx.jobs, m_ctx.ns, m_ctx.general, TargetHistory(m_ctx),
                                m_ctx.shared.driveFolders, here, there, !move);
         if (m_ctx.prompts.Exec(dialog) != QDialog::Accepted)
             return;

@@ -2,9 +2,11 @@
 
 #include "base/general_settings.h"
 #include "base/history_list.h"
+#include "shell/shell_namespace.h"
 #include "shell/working_directory.h"
 #include "ui/commands/edit_text.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/off_thread_read.h"
 #include "ui/widgets/history_picker.h"
 
 #include <QCheckBox>
@@ -16,13 +18,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace bivora {
 
-TargetFolderDlg::TargetFolderDlg(QWidget* parent, Prompts& prompts, const ShellNamespace& ns,
+TargetFolderDlg::TargetFolderDlg(QWidget* parent, Prompts& prompts, JobRegistry& jobs, const ShellNamespace& ns,
                                  GeneralSettings& general, HistoryList& history, const DriveFolders& driveFolders,
                                  const std::string& source, const std::string& proposedTarget, bool copy)
     : QDialog(parent)
     , m_prompts(prompts)
+    , m_jobs(jobs)
     , m_ns(ns)
     , m_general(general)
     , m_history(history)
@@ -96,8 +101,24 @@ void TargetFolderDlg::accept()
         Refuse(QStringLiteral("The target folder field should not be empty."));
         return;
     }
-    const std::string base = CurrentDirectory().ValueOr(std::string());
-    const std::string target = FolderPathOf(m_ns, text, base, m_driveFolders);
+    // The worker owns what it reads, so that one left behind on a dead mount after
+    // Escape touches nothing of the dialog's.
+    struct Job {
+        std::string text;
+        std::string base;
+        DriveFolders drives;
+        std::string target;
+    };
+    auto job = std::make_shared<Job>(Job{text, CurrentDirectory().ValueOr(std::string()), m_driveFolders, {}});
+    const ShellNamespace* ns = &m_ns;
+    std::shared_ptr<const ShellNamespace> keep = ns->weak_from_this().lock();
+    if (!RunOffGuiThread(
+            m_jobs, [job, ns, keep](const std::atomic<bool>&) {
+                job->target = FolderPathOf(*ns, job->text, job->base, job->drives);
+            },
+            {}))
+        return; // given up: the dialog stays as it was
+    const std::string target = job->target;
     if (target.empty()) {
         Refuse(QStringLiteral("The specified target folder is invalid."));
         return;

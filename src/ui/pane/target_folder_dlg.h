@@ -13,6 +13,7 @@ class QLineEdit;
 namespace bivora {
 
 class HistoryList;
+class JobRegistry;
 class Prompts;
 class ShellNamespace;
 struct GeneralSettings;
@@ -24,9 +25,12 @@ struct GeneralSettings;
 // directory) and refuses, with a message and the dialog left open, an empty text, one
 // that names no folder, and for Move the source folder itself. The accepted target
 // goes to the front of the history. The check box sets bAskConfirmation at once.
+// The text is resolved on a worker of jobs, so a path on a mount that does not answer
+// leaves the window painting (Escape gives up and keeps the dialog open).
 class TargetFolderDlg final : public QDialog {
 public:
-    TargetFolderDlg(QWidget* parent, Prompts& prompts, const ShellNamespace& ns, GeneralSettings& general,
+    TargetFolderDlg(QWidget* parent, Prompts& prompts, JobRegistry& jobs, const ShellNamespace& ns,
+                    GeneralSettings& general,
                     HistoryList& history, const DriveFolders& driveFolders, const std::string& source,
                     const std::string& proposedTarget, bool copy);
 
@@ -40,6 +44,7 @@ private:
     void Refuse(const QString& text);
 
     Prompts& m_prompts;
+    JobRegistry& m_jobs;
     const ShellNamespace& m_ns;
     GeneralSettings& m_general;
     HistoryList& m_history;

@@ -165,7 +165,7 @@ TEST_F(PaneFileOpsTest, TheDialogRefusesWhatIsNoTargetAndStaysOpen)
         SCOPED_TRACE(c.text);
         prompts.ClearLog();
         HistoryList history;
-        TargetFolderDlg dialog(nullptr, prompts, ns, general, history, shared.driveFolders, src, c.text, c.copy);
+        TargetFolderDlg dialog(nullptr, prompts, jobs, ns, general, history, shared.driveFolders, src, c.text, c.copy);
         dialog.findChild<QComboBox*>(QStringLiteral("target"))->setEditText(QString::fromStdString(c.text));
         dialog.accept();
         const QStringList messages = prompts.Texts(ScriptedPrompts::Kind::Message);
