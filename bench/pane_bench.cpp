@@ -25,6 +25,8 @@
 #include "ui/platform/icon_cache.h"
 #include "ui/jobs/job_registry.h"
 
+#include "bench_timing.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
@@ -38,25 +40,13 @@
 namespace {
 
 using namespace bivora;
+using bench::Ms;
+using bench::Median;
 
 using bench::NoKeys;
 using bench::NoLauncher;
 using bench::NoPrompts;
 using bench::QuietStatus;
-
-double Ms(const std::function<void()>& run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 

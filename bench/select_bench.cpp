@@ -28,6 +28,8 @@
 #include "ui/platform/icon_cache.h"
 #include "ui/widgets/sort_list_ctrl.h"
 
+#include "bench_timing.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
@@ -47,25 +49,13 @@
 namespace {
 
 using namespace bivora;
+using bench::Ms;
+using bench::Median;
 
 class CtrlHeld final : public KeyboardState {
 public:
     Qt::KeyboardModifiers Modifiers() const override { return Qt::ControlModifier; }
 };
-
-double Ms(const std::function<void()>& run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 bool MakeFolder(const std::string& dir, int entries)
 {

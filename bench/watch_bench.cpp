@@ -22,6 +22,8 @@
 #include "ui/pane/pane_view.h"
 #include "ui/platform/icon_cache.h"
 
+#include "bench_timing.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -40,6 +42,7 @@
 namespace {
 
 using namespace bivora;
+using bench::Median;
 namespace fs = std::filesystem;
 
 using bench::NoKeys;
@@ -51,13 +54,6 @@ int EnvInt(const char* name, int fallback)
 {
     const char* text = std::getenv(name);
     return std::max(1, text ? std::atoi(text) : fallback);
-}
-
-template <typename T>
-T Median(std::vector<T> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
