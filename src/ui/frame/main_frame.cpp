@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusTipEvent>
@@ -52,7 +53,8 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     , m_keyboard(services.keyboard)
     , m_options(std::move(options))
     , m_router([this] {
-        std::vector<CommandTarget*> chain;
+        // the bars come first: each claims only what is its own (the tree while it has the focus)
+        std::vector<CommandTarget*> chain(m_barTargets.begin(), m_barTargets.end());
         if (FramePane* pane = ActivePane()) {
             chain.push_back(pane->ListTarget());
             chain.push_back(pane->PaneTarget());
@@ -194,6 +196,21 @@ void MainFrame::SetAddressTarget(AddressTarget* target)
 void MainFrame::RegisterBar(int barId, QWidget* bar)
 {
     m_bars[barId] = bar;
+}
+
+void MainFrame::AddBarTarget(CommandTarget* target)
+{
+    m_barTargets.push_back(target);
+}
+
+QDockWidget* MainFrame::AddDockingBar(int barId, const QString& title, QWidget* content)
+{
+    auto* dock = new QDockWidget(title, this);
+    dock->setObjectName(QStringLiteral("Bar%1").arg(barId, 0, 16));
+    dock->setWidget(content);
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    RegisterBar(barId, dock);
+    return dock;
 }
 
 QWidget* MainFrame::Bar(int barId) const

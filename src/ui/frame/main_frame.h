@@ -13,6 +13,8 @@
 #include <functional>
 #include <map>
 
+class QDockWidget;
+
 namespace bivora {
 
 class AddressBar;
@@ -101,6 +103,12 @@ public:
     // A control bar of another part of the program (address, drive, tree or thumbnail
     // bar) joins the frame: its toggle command and ShowBarIfHidden then reach it.
     void RegisterBar(int barId, QWidget* bar);
+    // A docking bar hosting content (the folder tree, the thumbnail view): it joins the
+    // frame as RegisterBar does, docked at the left until its stored place is restored.
+    QDockWidget* AddDockingBar(int barId, const QString& title, QWidget* content);
+    // A bar's link of the command chain, asked before the active pane (the drive bar,
+    // the tree while it has the focus); it must outlive the frame or be removed first.
+    void AddBarTarget(CommandTarget* target);
     void SetThumbnailsAvailable(bool available) { m_thumbnailsAvailable = available; }
 
     void ApplyFlatToolbars(bool flat);
@@ -148,6 +156,7 @@ private:
     int m_activeColumn = 0;
     CommandTarget* m_appTarget = nullptr;
     std::map<int, QWidget*> m_bars;
+    std::vector<CommandTarget*> m_barTargets;
     bool m_thumbnailsAvailable = false;
     bool m_driveBarToRoot = GeneralSettings().driveBar2Root; // when the options give none
     LayoutSlots m_layouts;
