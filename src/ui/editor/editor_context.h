@@ -27,7 +27,8 @@ struct EditorShared {
     // bFlatToolbars of the general options
     std::function<bool()> flatToolbars = [] { return false; };
     EditorSettings settings;
-    HistoryList replaceHistory; // "Replace Text History", loaded with the Replace dialog
+    // the replace history, loaded when the Replace dialog is first made
+    HistoryList replaceHistory;
     bool replaceHistoryLoaded = false;
 };
 
