@@ -7,6 +7,8 @@
 #include "ui/app/bivora_app.h"
 #include "ui/app/pane_address_target.h"
 #include "ui/dialogs/options_sheet.h"
+#include "ui/drives/drive_bar.h"
+#include "ui/drives/drive_commands.h"
 #include "ui/commands/command_ids.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
@@ -99,7 +101,11 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             if (pane)
                 pane->ApplySettingsChange(false, true);
     };
-    reactions.applyFlatToolbars = [this](bool flat) { m_frame->ApplyFlatToolbars(flat); };
+    reactions.applyFlatToolbars = [this](bool flat) {
+        m_frame->ApplyFlatToolbars(flat);
+        if (auto* bar = m_frame->findChild<DriveBar*>())
+            bar->ApplyFlat(flat);
+    };
     m_commands = std::make_unique<AppCommands>(m_app, m_prompts, std::move(reactions));
 
     FrameOptions options;
@@ -184,6 +190,34 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->SetAddressTarget(m_address.get());
     m_frame->SetApplicationTarget(m_commands.get());
     m_commands->SetParentWindow(m_frame.get());
+
+    // The drive bar, docked at the left, takes its commands before the panes.
+    DrivePanes drivePanes{
+        [this] { return ActivePane() == RightPane() ? 1 : 0; },
+        [this](int column) -> std::optional<std::string> {
+            const PaneView* pane = column == 0 ? LeftPane() : RightPane();
+            const ShellFolder* folder = pane ? pane->Folder() : nullptr;
+            return folder && folder->IsFileSystem() ? std::optional<std::string>(folder->Path()) : std::nullopt;
+        },
+        [this](int column, const std::string& text) {
+            if (PaneView* pane = column == 0 ? LeftPane() : RightPane())
+                pane->GoToTyped(text);
+        },
+    };
+    m_drives = std::make_unique<DriveCommands>(
+        DriveServices{m_app.Store(), m_prompts, m_keyboard, *m_icons, m_app.Jobs()}, std::move(drivePanes),
+        m_app.Namespace()->shared_from_this(), m_app.Settings().driveBar2Root, [this] {
+            m_app.SubsystemLoaded(Subsystem::SelectDriveDialog,
+                                  [this](SettingsStore& store) { m_drives->SaveDialogSettings(store); });
+        });
+    m_drives->SetParentWindow(m_frame.get());
+    DriveBar* driveBar = m_drives->MakeBar(m_frame->Actions(), m_app.Settings().drivebarLetters,
+                                           [frame = m_frame.get()](int id) { frame->ExecuteCommand(id); }, m_frame.get());
+    driveBar->ApplyFlat(m_app.Settings().flatToolbars);
+    m_frame->addToolBar(Qt::LeftToolBarArea, driveBar);
+    m_frame->RegisterBar(bar::kDriveBar, driveBar);
+    m_frame->AddBarTarget(m_drives.get());
+    m_frame->RestoreStoredBarState();
 }
 
 AppWindow::~AppWindow()

@@ -9,6 +9,7 @@ namespace bivora {
 class AppCommands;
 class BivoraApp;
 class DesktopAppDatabase;
+class DriveCommands;
 class IconCache;
 class KeyboardState;
 class Launcher;
@@ -48,6 +49,7 @@ public:
     PaneView* LeftPane() const;
     PaneView* RightPane() const;
     PaneView* ActivePane() const;
+    DriveCommands& Drives() const { return *m_drives; }
 
 private:
     class Pair;
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<Pair> m_pair;
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
+    std::unique_ptr<DriveCommands> m_drives; // a link of the frame's chain: outlives the frame
     std::unique_ptr<MainFrame> m_frame;
     bool m_shutDown = false;
 };

@@ -88,6 +88,14 @@ CommandActions::CommandActions(QWidget& window, const CommandRouter& router)
     AddKey(cmd::kUnlikeThisOne, {QKeySequence(QKeyCombination(Qt::AltModifier | Qt::KeypadModifier, Qt::Key_Minus))});
     AddKey(cmd::kUseFilter, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J)});
 
+    // Root/Current of the drive bar has no menu item. Select Drive's menu text names the
+    // key of the active pane's side; the keys themselves pick the left or the right pane.
+    AddKey(cmd::kRootCurrent, {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    if (QAction* selectDrive = Action(cmd::kSelectDrive))
+        selectDrive->setShortcut({});
+    AddKey(cmd::kSelectDriveLeft, {QKeySequence(Qt::ALT | Qt::Key_F1)});
+    AddKey(cmd::kSelectDriveRight, {QKeySequence(Qt::ALT | Qt::Key_F2)});
+
     m_idleTimer.setInterval(kIdleRefreshMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &CommandActions::RefreshAll);
     m_idleTimer.start();

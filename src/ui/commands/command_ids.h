@@ -84,9 +84,15 @@ inline constexpr int kNext = 32875;
 inline constexpr int kNetwork = 32930;
 inline constexpr int kDocuments = 32931;
 
+// Drive bar
+inline constexpr int kRootCurrent = 32770; // Ctrl+Q: drive buttons go to the root or the current folder
+inline constexpr int kDriveButton0 = 30000; // ... one per drive, in the namespace's order
+
 // Tools
 inline constexpr int kFolderData = 32824;
-inline constexpr int kSelectDrive = 32833;
+inline constexpr int kSelectDrive = 32833;      // for the active pane
+inline constexpr int kSelectDriveLeft = 32834;  // Alt+F1
+inline constexpr int kSelectDriveRight = 32835; // Alt+F2
 inline constexpr int kFindFiles = 32812;
 inline constexpr int kRunCommand = 32938;
 inline constexpr int kDosCommand = 32939;

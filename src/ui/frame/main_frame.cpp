@@ -106,12 +106,7 @@ MainFrame::MainFrame(FrameServices services, FrameOptions options, const FramePa
     addToolBar(Qt::BottomToolBarArea, m_toolBar);
     m_bars[bar::kToolBar] = m_toolBar;
 
-    // The saved arrangement of the bars counts only from a store that has recorded
-    // its version; an older one starts with the default arrangement.
-    if (m_store.GetInt(kSection, registry::value::kToolbarsVersion, 0) == 1) {
-        if (const auto state = m_store.ReadBinary(kSection, registry::value::kBarState))
-            RestoreBarState(ToQByteArray(*state));
-    }
+    RestoreStoredBarState();
 
     m_layouts.Load(m_store);
     if (m_options.flatToolbars)
@@ -447,6 +442,16 @@ void MainFrame::ApplyLayout(int n)
     for (int column = 0; column < 2; ++column) {
         if (IsViewStyle(styles[column]))
             m_panes[column]->SetViewStyle(styles[column]);
+    }
+}
+
+void MainFrame::RestoreStoredBarState()
+{
+    // The saved arrangement of the bars counts only from a store that has recorded
+    // its version; an older one starts with the default arrangement.
+    if (m_store.GetInt(kSection, registry::value::kToolbarsVersion, 0) == 1) {
+        if (const auto state = m_store.ReadBinary(kSection, registry::value::kBarState))
+            RestoreBarState(ToQByteArray(*state));
     }
 }
 

@@ -110,6 +110,9 @@ public:
     // the tree while it has the focus); it must outlive the frame or be removed first.
     void AddBarTarget(CommandTarget* target);
     void SetThumbnailsAvailable(bool available) { m_thumbnailsAvailable = available; }
+    // Puts the bars where the store last saw them; bars that join after the frame is
+    // made (the drive bar) call for it again once they are in.
+    void RestoreStoredBarState();
 
     void ApplyFlatToolbars(bool flat);
     void ShowBarIfHidden(int barId);

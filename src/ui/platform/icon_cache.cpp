@@ -199,15 +199,7 @@ int IconCache::IconIndex(ShellItem& item, bool* waiting)
         else if (id.key == "Trash")
             index = indexOf(QStringLiteral("special:trash"), [] { return Themed("user-trash", QStyle::SP_TrashIcon); });
     } else if (id.kind == ItemId::Kind::Drive || id.kind == ItemId::Kind::NetworkDrive) {
-        if (id.kind == ItemId::Kind::NetworkDrive)
-            index = indexOf(QStringLiteral("drive:network"),
-                            [] { return Themed("folder-remote", QStyle::SP_DriveNetIcon); });
-        else if (item.Attributes() & attr::kRemovable)
-            index = indexOf(QStringLiteral("drive:removable"),
-                            [] { return Themed("drive-removable-media", QStyle::SP_DriveFDIcon); });
-        else
-            index = indexOf(QStringLiteral("drive:fixed"),
-                            [] { return Themed("drive-harddisk", QStyle::SP_DriveHDIcon); });
+        index = DriveIconIndex(id.kind == ItemId::Kind::NetworkDrive, (item.Attributes() & attr::kRemovable) != 0);
     }
     if (index < 0 && item.IsFolder(false)) {
         index = indexOf(QStringLiteral("inode/directory"), [] { return Themed("folder", QStyle::SP_DirIcon); });
@@ -234,6 +226,20 @@ int IconCache::IconIndex(ShellItem& item, bool* waiting)
         }
     }
     return index;
+}
+
+int IconCache::DriveIconIndex(bool network, bool removable)
+{
+    const QString key = network ? QStringLiteral("drive:network")
+                        : removable ? QStringLiteral("drive:removable")
+                                    : QStringLiteral("drive:fixed");
+    if (auto it = m_index.constFind(key); it != m_index.constEnd())
+        return *it;
+    if (network)
+        return IndexFor(key, Themed("folder-remote", QStyle::SP_DriveNetIcon));
+    if (removable)
+        return IndexFor(key, Themed("drive-removable-media", QStyle::SP_DriveFDIcon));
+    return IndexFor(key, Themed("drive-harddisk", QStyle::SP_DriveHDIcon));
 }
 
 QIcon IconCache::WithLinkEmblem(const QIcon& icon) const

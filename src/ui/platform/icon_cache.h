@@ -41,6 +41,9 @@ public:
     // row). With waiting, tells whether the index is the generic one given while the
     // content is read: the caller asks again when IconsFound comes.
     int IconIndex(ShellItem& item, bool* waiting = nullptr);
+    // The index of a drive's icon, for a drive that is not a record of a folder (the
+    // drive bar's buttons, the drive dialog's entries).
+    int DriveIconIndex(bool network, bool removable);
     // The icon at index (an empty icon for an index out of range); with link, with the
     // link emblem drawn over it.
     QIcon Icon(int index, bool link = false);
