@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -116,6 +117,7 @@ public:
             }
         }
         m_stack.clear();
+        m_branch.clear();
     }
 
     // Hands over what is waiting: the batch when it is time (or when told to), and the
@@ -236,6 +238,11 @@ private:
             Back();
             return false;
         }
+        // a folder mounted inside itself would lead the search round for ever
+        if (!m_branch.emplace(st.st_dev, st.st_ino).second) {
+            Back();
+            return false;
+        }
         Frame frame;
         frame.fd = std::move(folder);
         frame.device = st.st_dev;
@@ -245,6 +252,7 @@ private:
             // ENOENT: the folder was removed while it was listed
             if (errno != ENOENT)
                 ++m_outcome.foldersUnreadable;
+            m_branch.erase({st.st_dev, st.st_ino});
             Back();
             return false;
         }
@@ -287,6 +295,7 @@ private:
     {
         Frame child = std::move(m_stack.back());
         m_stack.pop_back();
+        m_branch.erase({child.device, child.inode});
         if (m_stack.empty())
             return;
         Frame& parent = m_stack.back();
@@ -319,6 +328,7 @@ private:
     std::optional<TextSearcher> m_searcher;
     FindOutcome m_outcome;
     std::vector<Frame> m_stack;
+    std::set<std::pair<dev_t, ino_t>> m_branch; // the folders on the stack
     std::string m_path; // the current folder's path
     std::vector<char> m_buffer; // for the listings
     std::vector<FindMatch> m_batch;

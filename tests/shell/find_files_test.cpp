@@ -10,6 +10,8 @@
 #include <chrono>
 #include <climits>
 #include <map>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <thread>
 
@@ -262,6 +264,32 @@ TEST_F(FindFilesTest, TenThousandLevelsDeep)
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     test::RemoveDeepChain(top, kDepth);
+}
+
+// A folder mounted inside itself is a loop no link check sees.
+TEST_F(FindFilesTest, FolderMountedInsideItselfIsNotEnteredAgain)
+{
+    tree.MakeFile("data/a/x.txt");
+    const std::string inner = tree.MakeDir("data/a/b");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // a mount namespace of its own, so the mount is gone with the child
+        if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            _exit(77);
+        if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount(tree.Path("data/a").c_str(), inner.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            _exit(77);
+        const std::atomic<bool> stop = false;
+        const Run run = Search({.namePatterns = "*.txt", .lookIn = data}, stop);
+        _exit(run.found == std::vector<std::string>{"data/a/x.txt"} ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no mount namespace to be had";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundAsTheirBytes)
