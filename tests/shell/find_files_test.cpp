@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <map>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -58,6 +57,19 @@ protected:
         return path.starts_with(root) ? path.substr(root.size()) : path;
     }
 
+    // Runs check in a child process (for limits or mounts of its own); its exit code, -1
+    // when it did not exit.
+    static int InChild(const std::function<int()>& check)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0)
+            _exit(check());
+        int status = 0;
+        if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+            return -1;
+        return WEXITSTATUS(status);
+    }
+
     static std::vector<std::string> Sorted(std::vector<std::string> names)
     {
         std::sort(names.begin(), names.end());
@@ -74,6 +86,7 @@ TEST_F(FindFilesTest, CriteriaPickTheEntriesTheyDescribe)
     tree.MakeFile("data/sub/note.txt", "a Needle here\n");
     tree.MakeFile("data/sub/deep/d.txt", "needles" + std::string(93, 'x'));
     tree.MakeFile("data/sub/deep/E.TXT");
+    tree.MakeFile("other/\xff\xfe/caf\xe9.txt"); // names are bytes, not UTF-8
     const std::string big = tree.MakeFile("large/big.bin");
     const bool sparse = ::truncate(big.c_str(), (off_t{4} << 30) + 100) == 0; // a file system may refuse it
     // times again before every case: a text search reads files, which may move their access times
@@ -117,6 +130,7 @@ TEST_F(FindFilesTest, CriteriaPickTheEntriesTheyDescribe)
         {"look-in entries: relative, missing, a file, a pattern, the same folder twice",
          {.namePatterns = "*.txt", .lookIn = "sub/deep,missing,a.txt,sub/*.txt,../data/sub/deep"},
          {"data/sub/deep/E.TXT", "data/sub/deep/E.TXT", "data/sub/deep/d.txt", "data/sub/deep/d.txt"}},
+        {"names that are not UTF-8", {.namePatterns = "caf?.txt", .lookIn = "../other"}, {"other/\xff\xfe/caf\xe9.txt"}},
     };
 
     const std::string before = CurrentDirectory().ValueOr({});
@@ -241,28 +255,24 @@ TEST_F(FindFilesTest, TenThousandLevelsDeep)
     test::MakeDeepChain(top, kDepth);
     if (HasFailure())
         return test::RemoveDeepChain(top, kDepth);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    const int code = InChild([&] {
         const rlimit few{64, 64};
         if (::setrlimit(RLIMIT_NOFILE, &few) != 0)
-            _exit(2);
+            return 2;
         std::vector<FindMatch> found;
-        const std::atomic<bool> stop = false;
         FindSink sink;
         sink.matches = [&](std::vector<FindMatch>&& batch) {
             for (FindMatch& match : batch)
                 found.push_back(std::move(match));
         };
+        const std::atomic<bool> stop = false;
         const FindOutcome outcome = SearchFiles(
             {.namePatterns = "bottom,x*", .lookIn = top, .useText = true, .searchText = "234"}, ns, stop, sink);
         const bool ok = found.size() == 1 && found[0].data.name == "bottom" && found[0].data.size == 5
             && found[0].folder.size() > PATH_MAX && outcome.foldersRead == kDepth + 1 && outcome.foldersUnreadable == 0;
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        return ok ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
     test::RemoveDeepChain(top, kDepth);
 }
 
@@ -271,33 +281,21 @@ TEST_F(FindFilesTest, FolderMountedInsideItselfIsNotEnteredAgain)
 {
     tree.MakeFile("data/a/x.txt");
     const std::string inner = tree.MakeDir("data/a/b");
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    const int code = InChild([&] {
         // a mount namespace of its own, so the mount is gone with the child
         if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
-            _exit(77);
+            return 77;
         if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
             || ::mount(tree.Path("data/a").c_str(), inner.c_str(), nullptr, MS_BIND, nullptr) != 0)
-            _exit(77);
+            return 77;
         const std::atomic<bool> stop = false;
-        const Run run = Search({.namePatterns = "*.txt", .lookIn = data}, stop);
-        _exit(run.found == std::vector<std::string>{"data/a/x.txt"} ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
-    if (WEXITSTATUS(status) == 77)
+        return Search({.namePatterns = "*.txt", .lookIn = data}, stop).found == std::vector<std::string>{"data/a/x.txt"}
+            ? 0
+            : 1;
+    });
+    if (code == 77)
         GTEST_SKIP() << "no mount namespace to be had";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundAsTheirBytes)
-{
-    tree.MakeFile("data/\xff\xfe/caf\xe9.txt", "x");
-    tree.MakeFile("data/plain.txt", "x");
-    const Run run = Search({.namePatterns = "caf?.txt", .lookIn = data});
-    EXPECT_EQ(run.found, std::vector<std::string>{"data/\xff\xfe/caf\xe9.txt"});
+    EXPECT_EQ(code, 0);
 }
 
 } // namespace
