@@ -12,9 +12,9 @@ namespace bivora {
 // off leaves its window unused.
 struct FindCriteria {
     // comma-separated name patterns ("-" excludes); empty matches every name
-    std::string namePatterns;
+    std::string namePatterns{};
     // comma-separated folders, already rewritten canonically ("a,b")
-    std::string lookIn;
+    std::string lookIn{};
     bool includeSubfolders = true;
 
     bool useDate = false;
@@ -27,7 +27,7 @@ struct FindCriteria {
     std::uint64_t maxSize = UINT64_MAX;
 
     bool useText = false;
-    std::string searchText;
+    std::string searchText{};
     bool matchCase = false;
     bool wordsOnly = false;
     bool searchBinFiles = false;

@@ -169,4 +169,9 @@ bool StatEntry(const std::string& path, FindData& out, LinkData links)
     return true;
 }
 
+bool StatEntryAt(int dirFd, const char* name, FindData& out, LinkData links)
+{
+    return Examine(dirFd, name, out, links) == Examined::Ok;
+}
+
 } // namespace bivora

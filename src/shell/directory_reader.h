@@ -45,4 +45,8 @@ DirectoryReadResult ReadOpenDirectory(int dirFd, std::uint32_t flags, const std:
 // name is the path's last component. False when the entry is missing or cannot be examined.
 bool StatEntry(const std::string& path, FindData& out, LinkData links = LinkData::Target);
 
+// The entry name in the directory open at dirFd, examined as ReadOpenDirectory would;
+// out.name is left as it was. False when the entry is missing or cannot be examined.
+bool StatEntryAt(int dirFd, const char* name, FindData& out, LinkData links = LinkData::Target);
+
 } // namespace bivora
