@@ -17,12 +17,16 @@
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
 #include "ui/dialogs/properties_dialog.h"
+#include "ui/find/find_files_dlg.h"
+#include "ui/find/find_results_window.h"
 #include "ui/stats/folder_data_window.h"
 #include "ui/platform/qt_keyboard_state.h"
 #include "ui/platform/qt_launcher.h"
 #include "ui/platform/qt_prompts.h"
+#include "ui/widgets/sort_list_ctrl.h"
 
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QTimer>
 
 namespace bivora {
@@ -131,6 +135,11 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_shared.grep.Save(m_app.Settings().historyItems, store);
         });
     };
+    m_shared.findFile.loadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::FindFile, [this](SettingsStore& store) {
+            m_shared.findFile.Save(m_app.Settings().historyItems, store);
+        });
+    };
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());
@@ -178,6 +187,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                 };
                 ShowFolderData(folder, {m_app.Jobs(), frame->Status(), m_app.Store(), browse}, owner);
             },
+            [this, frame](QWidget*, const std::string& folder) { FindFiles(folder, frame); },
         };
         auto* pane = new PaneView(std::move(context), column == 0, parent);
         m_pair->SetPane(column, pane);
@@ -218,6 +228,45 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->RegisterBar(bar::kDriveBar, driveBar);
     m_frame->AddBarTarget(m_drives.get());
     m_frame->RestoreStoredBarState();
+}
+
+// The results windows belong to the main window: they go when it goes.
+void AppWindow::FindFiles(const std::string& folder, QWidget* frame)
+{
+    ShellNamespace* ns = m_app.Namespace();
+    if (!ns)
+        return;
+    GeneralSettings& general = m_app.Settings();
+    const std::optional<FindCriteria> criteria = AskFindCriteria(
+        {m_app.Store(), m_prompts, m_shared.grep, m_shared.findFile, *ns, m_shared.driveFolders,
+         DateKindFromSetting(general.fileDateUzed), general.historyItems},
+        folder, frame);
+    if (!criteria)
+        return;
+    // the pane goes to the result's folder with the result's rows selected, the first focused
+    auto browse = [this](const std::string& where, const std::vector<std::string>& names) {
+        PaneView* active = ActivePane();
+        PaneView* target = active ? m_pair->TargetPane(active) : nullptr;
+        const std::optional<ItemIdList> id = m_app.Namespace()->ParsePath(where);
+        if (!target || !id || !target->GoToFolder(*id))
+            return;
+        target->List().SelectionModel()->clearSelection();
+        for (auto name = names.rbegin(); name != names.rend(); ++name)
+            target->FocusName(*name, true);
+        m_pair->SetActivePane(target);
+        if (m_frame) {
+            m_frame->raise();
+            m_frame->activateWindow();
+        }
+    };
+    FindResultsServices services{m_app.Jobs(), m_app.Store(), m_prompts,        m_keyboard,
+                                 m_launcher,    general,       ns->shared_from_this(), browse};
+    auto* window = new FindResultsWindow(*criteria, std::move(services), frame);
+    if (!window->Start()) {
+        delete window;
+        return;
+    }
+    window->show();
 }
 
 AppWindow::~AppWindow()

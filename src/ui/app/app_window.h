@@ -54,6 +54,9 @@ public:
 private:
     class Pair;
 
+    // Find files: the criteria dialog, then a results window searching in the background.
+    void FindFiles(const std::string& folder, QWidget* frame);
+
     BivoraApp& m_app;
     std::unique_ptr<Prompts> m_ownPrompts;
     std::unique_ptr<KeyboardState> m_ownKeyboard;

@@ -127,6 +127,9 @@ bool PaneView::OnCommand(int id)
     case cmd::kFolderData:
         FolderData();
         return true;
+    case cmd::kFindFiles:
+        FindFiles();
+        return true;
     default:
         if (OnFileOpCommand(id) || PaneSelection::OnCommand(*this, id))
             return true;
@@ -154,6 +157,9 @@ bool PaneView::OnUpdateCommand(int id, CommandState& state)
         return true;
     case cmd::kFolderData:
         state.enabled = m_ctx.showFolderData && !m_busy && CommandEnabled(id).value_or(true);
+        return true;
+    case cmd::kFindFiles:
+        state.enabled = m_ctx.findFiles && !m_busy && CommandEnabled(id).value_or(true);
         return true;
     case cmd::kRename:
     case cmd::kNewFile:
@@ -188,6 +194,14 @@ void PaneView::FolderData()
         m_refreshPending = false;
         QCoreApplication::postEvent(this, new FolderChangedEvent());
     }
+}
+
+// The criteria dialog is modal; the results window it opens searches on its own worker.
+void PaneView::FindFiles()
+{
+    if (!m_ctx.findFiles || !m_folder || !m_folder->IsFileSystem())
+        return;
+    m_ctx.findFiles(this, m_folder->Path());
 }
 
 } // namespace bivora

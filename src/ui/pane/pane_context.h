@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/find_settings.h"
 #include "base/grep_settings.h"
 #include "base/history_list.h"
 
@@ -68,6 +69,9 @@ struct PaneSharedState {
     // The options and histories of text searches, shared with Find files and the
     // editor's Find (the application hands them this one).
     GrepSettings grep;
+    // The find-files dialog's values and "FindFile LookIn History": loaded when the
+    // dialog is first made (the hook is then told, so that they are saved at exit).
+    FindFileSettings findFile;
     // Selection by rule, for the run of the program: "Selection Pattern History" (first
     // entry: the pattern last used; loaded by the first pane, saved by the left one), the
     // "Within current selection only" flag (not stored), the names the selection
@@ -110,6 +114,8 @@ struct PaneContext {
     std::optional<std::string> commandLineFolder = {};
     // Reads the statistics of a folder's sub-tree and shows them (the Folder data command).
     std::function<void(QWidget* parent, const std::string& folder)> showFolderData = {};
+    // Asks for the criteria of a search in the folder and opens a results window (Find files).
+    std::function<void(QWidget* parent, const std::string& folder)> findFiles = {};
 };
 
 } // namespace bivora

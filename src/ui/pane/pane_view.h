@@ -224,6 +224,7 @@ public:
     // Containing text: selects the files that hold a text (pane_grep.cpp).
     void ContainingText();
     void FolderData();
+    void FindFiles();
 
 private:
     void TransferSelection(bool move);

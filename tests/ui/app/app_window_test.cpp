@@ -9,6 +9,7 @@
 #include "ui/app/close_on_signals.h"
 #include "ui/commands/command_actions.h"
 #include "ui/commands/command_ids.h"
+#include "ui/find/find_results_window.h"
 #include "ui/frame/main_frame.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/widgets/sort_list_ctrl.h"
@@ -444,6 +445,56 @@ TEST_F(AppWindowTest, ContainingTextIsReachedByKeyMenuAndToolButtonAndItsStateIs
     EXPECT_EQ(factory.store->ReadInt(section::kGrepSettings, value::kWordsOnly), 0);
     EXPECT_EQ(factory.store->ReadString(section::kGrepFindHistory, "0"), "needle");
     EXPECT_EQ(factory.store->ReadString(section::kGrepFileTypesHistory, "0"), "*.*");
+}
+
+// Ctrl+F and the menu reach Find files: the criteria dialog, then a results window
+// of the main window, which goes with it. The dialog's values are saved at exit only in
+// a run that used it.
+TEST_F(AppWindowTest, FindFilesIsReachedByKeyAndMenuAndItsValuesAreSaved)
+{
+    {
+        auto app = Startup({left, right}, env, factory.Factory());
+        auto window = Open(*app);
+        window->Frame().close();
+        window->Shutdown();
+        EXPECT_FALSE(factory.store->ReadInt(section::kFindFileFolderSettings, value::kKByteSize).has_value());
+    }
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    window->Frame().activateWindow();
+    PaneView& pane = *window->LeftPane();
+    prompts.AnswerDialog([](QDialog& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("named"))->setEditText(QStringLiteral("*.txt"));
+        dialog.accept();
+        return dialog.result();
+    });
+    prompts.AnswerDialog([](QDialog&) { return int(QDialog::Rejected); });
+    window->Frame().Actions().RefreshAll();
+    QTest::keyClick(pane.List().CurrentView(), Qt::Key_F, Qt::ControlModifier);
+    // the window class has no meta-object of its own: tell it apart by its type
+    const auto resultsWindows = [&window] {
+        std::vector<FindResultsWindow*> found;
+        for (QWidget* child : window->Frame().findChildren<QWidget*>())
+            if (auto* results = dynamic_cast<FindResultsWindow*>(child))
+                found.push_back(results);
+        return found;
+    };
+    std::vector<FindResultsWindow*> results = resultsWindows();
+    ASSERT_EQ(results.size(), 1u);
+    QPointer<FindResultsWindow> opened = results.front();
+    QAction* action = window->Frame().Actions().Action(cmd::kFindFiles);
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isEnabled());
+    action->trigger();
+    EXPECT_EQ(prompts.Texts(test::ScriptedPrompts::Kind::Dialog), QStringList(2, QStringLiteral("Find files or folders")));
+    EXPECT_EQ(resultsWindows().size(), 1u); // Cancel opens none
+
+    window->Frame().close();
+    window->Shutdown();
+    EXPECT_TRUE(opened.isNull());
+    EXPECT_EQ(factory.store->ReadInt(section::kFindFileFolderSettings, value::kKByteSize), 10);
+    EXPECT_EQ(factory.store->ReadString(section::kFindFileLookInHistory, "0"), left);
+    EXPECT_EQ(factory.store->ReadString(section::kGrepFileTypesHistory, "0"), "*.txt");
 }
 
 // The grey keys are the keypad's: they reach their commands through the window, as
