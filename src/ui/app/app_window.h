@@ -16,6 +16,7 @@ class MainFrame;
 class PaneAddressTarget;
 class PaneView;
 class Prompts;
+class ThumbBar;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -48,9 +49,13 @@ public:
     PaneView* LeftPane() const;
     PaneView* RightPane() const;
     PaneView* ActivePane() const;
+    ThumbBar* Thumbs() const { return m_thumbs; }
 
 private:
     class Pair;
+
+    // The thumbnail bar, following the active pane's focused item.
+    void AddThumbBar();
 
     BivoraApp& m_app;
     std::unique_ptr<Prompts> m_ownPrompts;
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<MainFrame> m_frame;
+    ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
     bool m_shutDown = false;
 };
 
