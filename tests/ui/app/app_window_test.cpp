@@ -178,11 +178,12 @@ TEST_F(AppWindowTest, ClosingWithSavingOffWritesOnlyTheSwitch)
     factory.store->ClearWriteLog();
     {
         auto window = Open(*app);
-        // the address bar's sizes and the command preambles are written back when they
-        // are read, whatever the switch
+        // the address bar's sizes, the command preambles and the thumbnail size limit are
+        // written back when they are read, whatever the switch
         for (const auto& write : factory.store->Writes())
             EXPECT_TRUE(write.name == value::kFolderComboWidth || write.name == value::kFolderComboHeight
-                        || write.name == value::kDosCmdPreample || write.name == value::kShellCmdPreample)
+                        || write.name == value::kDosCmdPreample || write.name == value::kShellCmdPreample
+                        || write.name == value::kMaxFileSizeThumb)
                 << write.name;
         factory.store->ClearWriteLog();
         window->Frame().ExecuteCommand(cmd::kDetails);
