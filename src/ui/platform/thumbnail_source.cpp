@@ -7,6 +7,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace bivora {
 
@@ -61,6 +62,28 @@ QImage ReadImage(const QString& name, QSize wanted, const std::atomic<bool>& sto
     return image;
 }
 
+// The text of a tEXt chunk of a PNG before its image data; the image reader cannot
+// give it, as it takes the key's "::" for a separator.
+std::optional<QByteArray> PngText(const QByteArray& png, QByteArrayView key)
+{
+    qsizetype at = 8; // the signature
+    while (at + 12 <= png.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(png.constData() + at);
+        const quint32 length = quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
+        const QByteArrayView type(png.constData() + at + 4, 4);
+        if (length > quint32(png.size() - at - 12) || type == "IDAT")
+            break;
+        if (type == "tEXt") {
+            const QByteArrayView data(png.constData() + at + 8, length);
+            const qsizetype nul = data.indexOf('\0');
+            if (nul >= 0 && data.first(nul) == key)
+                return data.sliced(nul + 1).toByteArray();
+        }
+        at += 12 + qsizetype(length);
+    }
+    return std::nullopt;
+}
+
 // An entry of the desktop's thumbnail cache made from the file's present version.
 QImage CachedThumbnail(const ThumbnailRequest& request)
 {
@@ -72,17 +95,18 @@ QImage CachedThumbnail(const ThumbnailRequest& request)
     const bool large = std::max(request.wanted.width(), request.wanted.height()) > 128;
     const char* folders[2] = {large ? "large" : "normal", large ? "normal" : "large"};
     for (const char* folder : folders) {
-        QImageReader reader(request.cacheDir + QStringLiteral("/thumbnails/") + QLatin1String(folder) + u'/' + name,
-                            "png");
-        if (!reader.canRead())
+        QFile file(request.cacheDir + QStringLiteral("/thumbnails/") + QLatin1String(folder) + u'/' + name);
+        // cache entries are small; anything else is not one
+        constexpr qint64 kMaxEntryBytes = 4 << 20;
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxEntryBytes)
             continue;
-        const QSize size = reader.size();
-        if (!size.isValid() || size.width() > 1024 || size.height() > 1024)
-            continue; // cache entries are small; anything else is not one
-        if (reader.text(QStringLiteral("Thumb::MTime")) != QString::number(request.modifiedSeconds))
+        const QByteArray png = file.readAll();
+        if (!png.startsWith(QByteArrayView("\x89PNG\r\n\x1a\n", 8)))
+            continue;
+        if (PngText(png, "Thumb::MTime") != QByteArray::number(request.modifiedSeconds))
             continue; // made from another version of the file
-        QImage image = reader.read();
-        if (image.isNull())
+        QImage image = QImage::fromData(png, "png");
+        if (image.isNull() || image.width() > 1024 || image.height() > 1024)
             continue;
         const QSize fit = ReadSize(image.size(), request.wanted);
         if (fit != image.size())
