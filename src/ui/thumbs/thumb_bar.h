@@ -20,7 +20,7 @@ struct ThumbBarServices {
     FocusedFileSource focusedFile; // the active pane's focused item
     QString cacheDir;              // the desktop's cache folder, for thumbnail-cache entries
     ThumbView::Extractor extract = ExtractThumbnail;
-    int settleMs = 100;            // how long the focus must rest before a picture is made
+    int settleMs = 60;             // how long the focus must rest before a picture is made
 };
 
 // The content of the thumbnail bar: a grey frame around the view of the active pane's
