@@ -14,6 +14,9 @@
 #include "ui/frame/main_frame.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
+#include "ui/widgets/sort_list_ctrl.h"
+#include "ui/thumbs/thumb_bar.h"
+#include "shell/shell_item.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
 #include "ui/dialogs/properties_dialog.h"
@@ -27,6 +30,7 @@
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace bivora {
@@ -227,6 +231,8 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->addToolBar(Qt::LeftToolBarArea, driveBar);
     m_frame->RegisterBar(bar::kDriveBar, driveBar);
     m_frame->AddBarTarget(m_drives.get());
+    AddThumbBar();
+    // the bars made after the frame take their stored places
     m_frame->RestoreStoredBarState();
 }
 
@@ -267,6 +273,34 @@ void AppWindow::FindFiles(const std::string& folder, QWidget* frame)
         return;
     }
     window->show();
+}
+
+void AppWindow::AddThumbBar()
+{
+    auto focused = [this]() -> std::optional<FocusedFile> {
+        const PaneView* pane = ActivePane();
+        const int row = pane ? pane->List().FocusedRow() : -1;
+        const ShellItem* item = row >= 0 ? pane->ItemAt(row) : nullptr;
+        if (!item)
+            return std::nullopt;
+        return FocusedFile{item->FullPath(), item->IsFileSystem() && !item->IsFolder(false), item->size,
+                           item->modified};
+    };
+    m_thumbs = new ThumbBar({m_app.Jobs(), m_app.Store(), std::move(focused),
+                             QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)});
+    m_frame->AddDockingBar(bar::kThumbBar, QStringLiteral("ThumbBar"), m_thumbs);
+    m_frame->SetThumbnailsAvailable(ThumbnailsAvailable());
+
+    // the focus moving, the rows changing under it, the other pane becoming active
+    ThumbBar* thumbs = m_thumbs;
+    const auto follow = [thumbs] { thumbs->FocusMayHaveChanged(); };
+    for (PaneView* pane : {LeftPane(), RightPane()}) {
+        QObject::connect(pane->List().SelectionModel(), &QItemSelectionModel::currentChanged, thumbs, follow);
+        QAbstractItemModel* rows = pane->List().SelectionModel()->model();
+        QObject::connect(rows, &QAbstractItemModel::modelReset, thumbs, follow);
+        QObject::connect(rows, &QAbstractItemModel::dataChanged, thumbs, follow);
+    }
+    QObject::connect(m_frame.get(), &MainFrame::ActivePaneChanged, thumbs, follow);
 }
 
 AppWindow::~AppWindow()

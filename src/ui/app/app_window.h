@@ -17,6 +17,7 @@ class MainFrame;
 class PaneAddressTarget;
 class PaneView;
 class Prompts;
+class ThumbBar;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -50,12 +51,15 @@ public:
     PaneView* RightPane() const;
     PaneView* ActivePane() const;
     DriveCommands& Drives() const { return *m_drives; }
+    ThumbBar* Thumbs() const { return m_thumbs; }
 
 private:
     class Pair;
 
     // Find files: the criteria dialog, then a results window searching in the background.
     void FindFiles(const std::string& folder, QWidget* frame);
+    // The thumbnail bar, following the active pane's focused item.
+    void AddThumbBar();
 
     BivoraApp& m_app;
     std::unique_ptr<Prompts> m_ownPrompts;
@@ -72,6 +76,7 @@ private:
     std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<DriveCommands> m_drives; // a link of the frame's chain: outlives the frame
     std::unique_ptr<MainFrame> m_frame;
+    ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
     bool m_shutDown = false;
 };
 

@@ -8,6 +8,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/widgets/input_dlg.h"
 #include "ui/frame/address_bar.h"
+#include "ui/frame/docking_bar.h"
 #include "ui/frame/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/frame/pane_splitter.h"
@@ -198,14 +199,27 @@ void MainFrame::AddBarTarget(CommandTarget* target)
     m_barTargets.push_back(target);
 }
 
-QDockWidget* MainFrame::AddDockingBar(int barId, const QString& title, QWidget* content)
+DockingBar* MainFrame::AddDockingBar(int barId, const QString& title, QWidget* content)
 {
-    auto* dock = new QDockWidget(title, this);
-    dock->setObjectName(QStringLiteral("Bar%1").arg(barId, 0, 16));
+    auto* dock = new DockingBar(barId, title, this);
     dock->setWidget(content);
-    addDockWidget(Qt::LeftDockWidgetArea, dock);
+    // The sizes count from the same stores as the saved arrangement.
+    if (m_store.GetInt(kSection, registry::value::kToolbarsVersion, 0) == 1)
+        dock->LoadSizes(m_store, kSection);
+    // A bar made after the arrangement was restored takes its saved place from it.
+    if (!m_barStateRestored || !restoreDockWidget(dock)) {
+        addDockWidget(Qt::LeftDockWidgetArea, dock);
+        dock->hide();
+    }
     RegisterBar(barId, dock);
+    m_dockingBars[barId] = dock;
     return dock;
+}
+
+DockingBar* MainFrame::DockingBarOf(int barId) const
+{
+    const auto it = m_dockingBars.find(barId);
+    return it == m_dockingBars.end() ? nullptr : it->second;
 }
 
 QWidget* MainFrame::Bar(int barId) const
@@ -410,6 +424,10 @@ void MainFrame::DefineLayout(int n)
     record.leftViewStyle = m_panes[0]->ViewStyle();
     record.rightViewStyle = m_panes[1]->ViewStyle();
     record.placement = CurrentPlacement();
+    if (const DockingBar* tree = DockingBarOf(bar::kTreeBar))
+        record.treeBarSizes = LayoutOrder(tree->Sizes());
+    if (const DockingBar* thumbs = DockingBarOf(bar::kThumbBar))
+        record.thumbBarSizes = LayoutOrder(thumbs->Sizes());
     const QByteArray state = BarState();
     if (!m_layouts.Define(n, record, ByteBlock(state.begin(), state.end()))) {
         // A dock state this large would be refused when the layouts are read back.
@@ -438,6 +456,10 @@ void MainFrame::ApplyLayout(int n)
     QCoreApplication::sendPostedEvents(this, QEvent::LayoutRequest);
     m_splitter->SetLeftWidth(record.leftPaneWidth);
     RestoreBarState(ToQByteArray(layout->dockState));
+    if (DockingBar* tree = DockingBarOf(bar::kTreeBar))
+        tree->SetSizes(SizesFromLayout(tree->Sizes(), record.treeBarSizes));
+    if (DockingBar* thumbs = DockingBarOf(bar::kThumbBar))
+        thumbs->SetSizes(SizesFromLayout(thumbs->Sizes(), record.thumbBarSizes));
     const int styles[2] = {record.leftViewStyle, record.rightViewStyle};
     for (int column = 0; column < 2; ++column) {
         if (IsViewStyle(styles[column]))
@@ -450,8 +472,10 @@ void MainFrame::RestoreStoredBarState()
     // The saved arrangement of the bars counts only from a store that has recorded
     // its version; an older one starts with the default arrangement.
     if (m_store.GetInt(kSection, registry::value::kToolbarsVersion, 0) == 1) {
-        if (const auto state = m_store.ReadBinary(kSection, registry::value::kBarState))
+        if (const auto state = m_store.ReadBinary(kSection, registry::value::kBarState)) {
             RestoreBarState(ToQByteArray(*state));
+            m_barStateRestored = true;
+        }
     }
 }
 
@@ -510,6 +534,8 @@ void MainFrame::SaveSettings()
     m_store.WriteInt(kSection, registry::value::kToolbarsVersion, 1);
     const QByteArray state = BarState();
     m_store.WriteBinary(kSection, registry::value::kBarState, ByteBlock(state.begin(), state.end()));
+    for (const auto& [id, dock] : m_dockingBars)
+        dock->SaveSizes(m_store, kSection);
     m_store.WriteInt(kSection, registry::value::kDriveBar2Root, *m_options.driveBar2Root ? 1 : 0);
     m_layouts.Save(m_store);
     m_store.WriteInt(kSection, registry::value::kLeftPaneWidth, m_splitter->ColumnWidth(0));

@@ -19,6 +19,7 @@ namespace bivora {
 
 class AddressBar;
 class AddressTarget;
+class DockingBar;
 class CommandActions;
 class KeyboardState;
 class MainStatusBar;
@@ -103,9 +104,11 @@ public:
     // A control bar of another part of the program (address, drive, tree or thumbnail
     // bar) joins the frame: its toggle command and ShowBarIfHidden then reach it.
     void RegisterBar(int barId, QWidget* bar);
-    // A docking bar hosting content (the folder tree, the thumbnail view): it joins the
-    // frame as RegisterBar does, docked at the left until its stored place is restored.
-    QDockWidget* AddDockingBar(int barId, const QString& title, QWidget* content);
+    // A resizable docking bar hosting content (the folder tree, the thumbnail view): it
+    // joins the frame as RegisterBar does, with its stored sizes and, when the saved bar
+    // state knows it, its stored place; otherwise it starts hidden, docked at the left.
+    DockingBar* AddDockingBar(int barId, const QString& title, QWidget* content);
+    DockingBar* DockingBarOf(int barId) const;
     // A bar's link of the command chain, asked before the active pane (the drive bar,
     // the tree while it has the focus); it must outlive the frame or be removed first.
     void AddBarTarget(CommandTarget* target);
@@ -159,6 +162,8 @@ private:
     int m_activeColumn = 0;
     CommandTarget* m_appTarget = nullptr;
     std::map<int, QWidget*> m_bars;
+    std::map<int, DockingBar*> m_dockingBars;
+    bool m_barStateRestored = false; // the saved arrangement was applied at creation
     std::vector<CommandTarget*> m_barTargets;
     bool m_thumbnailsAvailable = false;
     bool m_driveBarToRoot = GeneralSettings().driveBar2Root; // when the options give none

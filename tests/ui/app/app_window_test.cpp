@@ -17,6 +17,7 @@
 #include "ui/frame/main_status_bar.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
+#include "ui/thumbs/thumb_bar.h"
 #include "shell/shell_namespace.h"
 #include "../jobs/stuck_folder.h"
 #include "ui/platform/window_placement.h"
@@ -179,11 +180,12 @@ TEST_F(AppWindowTest, ClosingWithSavingOffWritesOnlyTheSwitch)
     factory.store->ClearWriteLog();
     {
         auto window = Open(*app);
-        // the address bar's sizes and the command preambles are written back when they
-        // are read, whatever the switch
+        // the address bar's sizes, the command preambles and the thumbnail size limit are
+        // written back when they are read, whatever the switch
         for (const auto& write : factory.store->Writes())
             EXPECT_TRUE(write.name == value::kFolderComboWidth || write.name == value::kFolderComboHeight
-                        || write.name == value::kDosCmdPreample || write.name == value::kShellCmdPreample)
+                        || write.name == value::kDosCmdPreample || write.name == value::kShellCmdPreample
+                        || write.name == value::kMaxFileSizeThumb)
                 << write.name;
         factory.store->ClearWriteLog();
         window->Frame().ExecuteCommand(cmd::kDetails);
@@ -533,6 +535,37 @@ TEST_F(AppWindowTest, GreyKeysAndF9ReachTheSelectionCommands)
     EXPECT_EQ(pane.ItemAt(pane.SelectedRows().front())->Name(), "note.txt");
     window->Frame().close();
     window->Shutdown();
+}
+
+} // namespace
+} // namespace bivora
+
+namespace bivora {
+namespace {
+
+TEST_F(AppWindowTest, ThumbnailBarShowsThePictureOfTheActivePanesFocusedFile)
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(QString::fromStdString(left) + "/shot.png"));
+    auto app = Startup({left, right}, env, factory.Factory([](MemorySettingsStore& store) {
+        store.WriteInt(section::kMainFrameSettings, value::kLeftPaneActive, 1);
+    }));
+    auto window = Open(*app);
+    MainFrame& frame = window->Frame();
+    ASSERT_NE(window->Thumbs(), nullptr);
+    EXPECT_FALSE(window->Thumbs()->isVisible()); // hidden on a first start
+    EXPECT_TRUE(frame.UpdateCommand(cmd::kThumbBar).enabled);
+    frame.ExecuteCommand(cmd::kThumbBar);
+    ASSERT_TRUE(window->Thumbs()->isVisible());
+
+    PaneView& pane = *window->LeftPane();
+    const int row = pane.FocusName("shot.png", false);
+    ASSERT_GE(row, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(window->Thumbs()->View().Picture().size(), QSize(40, 30), 5000);
+    // a folder clears it
+    pane.FocusName("sub", false);
+    QTRY_VERIFY_WITH_TIMEOUT(window->Thumbs()->View().Picture().isNull(), 5000);
 }
 
 } // namespace
