@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -53,7 +54,16 @@ QString SelectedText(const QPlainTextEdit& text)
 // line's leading blanks on the new line.
 class EditorTextCommands::KeyFilter final : public QObject {
 public:
-    explicit KeyFilter(EditorTextCommands& owner) : m_owner(owner) {}
+    explicit KeyFilter(EditorTextCommands& owner) : m_owner(owner), m_text(&owner.m_state.text)
+    {
+        m_text->installEventFilter(this);
+    }
+    ~KeyFilter() override
+    {
+        // the window may already have deleted its control
+        if (m_text)
+            m_text->removeEventFilter(this);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -78,6 +88,7 @@ public:
 
 private:
     EditorTextCommands& m_owner;
+    QPointer<QPlainTextEdit> m_text;
 };
 
 EditorTextCommands::EditorTextCommands(EditorShared& shared, EditorViewState& state)
@@ -86,13 +97,9 @@ EditorTextCommands::EditorTextCommands(EditorShared& shared, EditorViewState& st
     shared.grep.EnsureLoaded(shared.historyItems(), shared.store);
     state.text.setOverwriteMode(state.overwrite);
     state.text.setLineWrapMode(shared.settings.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    state.text.installEventFilter(m_filter.get());
 }
 
-EditorTextCommands::~EditorTextCommands()
-{
-    m_state.text.removeEventFilter(m_filter.get());
-}
+EditorTextCommands::~EditorTextCommands() = default;
 
 bool EditorTextCommands::EditMode() const
 {
