@@ -27,7 +27,7 @@ struct EditorShared {
     // bFlatToolbars of the general options
     std::function<bool()> flatToolbars = [] { return false; };
     EditorSettings settings;
-    HistoryList replaceHistory; // "Replace Text History", loaded with the Replace dialog
+    HistoryList replaceHistory; // section::kReplaceTextHistory, loaded with the Replace dialog
     bool replaceHistoryLoaded = false;
 };
 
