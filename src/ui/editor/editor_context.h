@@ -27,8 +27,7 @@ struct EditorShared {
     // bFlatToolbars of the general options
     std::function<bool()> flatToolbars = [] { return false; };
     EditorSettings settings;
-    // the replace history, loaded when the Replace dialog is first made
-    HistoryList replaceHistory;
+    HistoryList replaceHistory; // section::kReplaceTextHistory, loaded with the Replace dialog
     bool replaceHistoryLoaded = false;
 };
 
