@@ -8,12 +8,14 @@
 #include "ui/app/pane_address_target.h"
 #include "ui/dialogs/options_sheet.h"
 #include "ui/commands/command_ids.h"
+#include "ui/commands/status_service.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
+#include "ui/platform/open_in_editor.h"
 #include "ui/dialogs/properties_dialog.h"
 #include "ui/stats/folder_data_window.h"
 #include "ui/platform/qt_keyboard_state.h"
@@ -184,6 +186,14 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->SetAddressTarget(m_address.get());
     m_frame->SetApplicationTarget(m_commands.get());
     m_commands->SetParentWindow(m_frame.get());
+    // Help files open as View does: the external editor when one is chosen, Ctrl
+    // forcing the program's own viewer.
+    m_commands->SetHelpViewer([this](const std::string& path) {
+        const QString alert = OpenInEditor(path, true, m_keyboard.Ctrl(), m_app.Settings(), m_launcher, m_prompts,
+                                           m_frame.get());
+        if (!alert.isEmpty())
+            m_frame->Status().ShowStatusMessage(alert, true);
+    });
 }
 
 AppWindow::~AppWindow()
