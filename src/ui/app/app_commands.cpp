@@ -4,6 +4,7 @@
 #include "ui/app/bivora_app.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/services.h"
+#include "ui/platform/help_files.h"
 
 namespace bivora {
 
@@ -21,8 +22,37 @@ AppCommands::AppCommands(BivoraApp& app, Prompts& prompts, OptionsReactions reac
     };
 }
 
+const char* AppCommands::HelpFileName(int id)
+{
+    switch (id) {
+    case cmd::kHelpFeatures:
+        return "Torvenal.rtf";
+    case cmd::kHelpWhatsNew:
+        return "Newest.txt";
+    case cmd::kHelpKeyboard:
+        return "Keyboard.txt";
+    case cmd::kHelpFaq:
+        return "faq.txt";
+    case cmd::kHelpLicence:
+        return "Licence.txt";
+    default:
+        return nullptr;
+    }
+}
+
 bool AppCommands::OnCommand(int id)
 {
+    if (const char* name = HelpFileName(id); name && m_helpViewer) {
+        const QString file = QString::fromLatin1(name);
+        const std::string path = FindHelpFile(file, m_helpFolders.isEmpty() ? HelpFolders() : m_helpFolders);
+        if (path.empty())
+            m_prompts.Message(m_parent, QStringLiteral("The help file \"%1\" is missing.\nIt belongs in the program's "
+                                                       "folder or in share/bivora of its installation.")
+                                            .arg(file));
+        else
+            m_helpViewer(path);
+        return true;
+    }
     switch (id) {
     case cmd::kOptions:
         RunOptionsSheet(m_app.Settings(), m_prompts, m_reactions, m_parent);
@@ -39,7 +69,7 @@ bool AppCommands::OnCommand(int id)
 
 bool AppCommands::OnUpdateCommand(int id, CommandState& state)
 {
-    if (id != cmd::kOptions && id != cmd::kAbout)
+    if (id != cmd::kOptions && id != cmd::kAbout && !(HelpFileName(id) && m_helpViewer))
         return false;
     state.enabled = true;
     return true;

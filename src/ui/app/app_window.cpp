@@ -10,6 +10,7 @@
 #include "ui/drives/drive_bar.h"
 #include "ui/drives/drive_commands.h"
 #include "ui/commands/command_ids.h"
+#include "ui/commands/status_service.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
 #include "ui/jobs/job_registry.h"
@@ -19,6 +20,7 @@
 #include "shell/shell_item.h"
 #include "ui/platform/desktop_apps.h"
 #include "ui/platform/icon_cache.h"
+#include "ui/platform/open_in_editor.h"
 #include "ui/dialogs/properties_dialog.h"
 #include "ui/find/find_files_dlg.h"
 #include "ui/find/find_results_window.h"
@@ -204,6 +206,14 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->SetAddressTarget(m_address.get());
     m_frame->SetApplicationTarget(m_commands.get());
     m_commands->SetParentWindow(m_frame.get());
+    // Help files open as View does: the external editor when one is chosen, Ctrl
+    // forcing the program's own viewer.
+    m_commands->SetHelpViewer([this](const std::string& path) {
+        const QString alert = OpenInEditor(path, true, m_keyboard.Ctrl(), m_app.Settings(), m_launcher, m_prompts,
+                                           m_frame.get());
+        if (!alert.isEmpty())
+            m_frame->Status().ShowStatusMessage(alert, true);
+    });
 
     // The drive bar, docked at the left, takes its commands before the panes.
     DrivePanes drivePanes{

@@ -9,7 +9,10 @@
 #include "../test_services.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +29,7 @@ struct AppFixture : ::testing::Test {
 
 using AppCommandsTest = AppFixture;
 
-TEST_F(AppCommandsTest, ClaimsOptionsAndAboutButLeavesTheHelpFilesDisabled)
+TEST_F(AppCommandsTest, ClaimsOptionsAndAboutButLeavesTheHelpFilesDisabledWithoutAViewer)
 {
     AppCommands commands(app, prompts, {});
     for (int id : {cmd::kOptions, cmd::kAbout}) {
@@ -91,6 +94,46 @@ TEST_F(AppCommandsTest, AboutShowsTheBuildVersionAndABoldClosingNote)
     EXPECT_EQ(version, "Product Build: " + QString::fromStdString(GetFileVersionString()));
     EXPECT_FALSE(version.contains("[unknown]")); // the build sets a version
     EXPECT_EQ(noteWeight, 700);
+}
+
+TEST_F(AppCommandsTest, HelpCommandsOpenTheirFileFromTheFirstFolderThatHasItOrSayWhichIsMissing)
+{
+    QTemporaryDir first, second;
+    const struct {
+        int id;
+        const char* file;
+    } rows[] = {
+        {cmd::kHelpFeatures, "Torvenal.rtf"}, {cmd::kHelpWhatsNew, "Newest.txt"}, {cmd::kHelpKeyboard, "Keyboard.txt"},
+        {cmd::kHelpFaq, "faq.txt"},           {cmd::kHelpLicence, "Licence.txt"},
+    };
+    for (const auto& row : rows) {
+        QFile(second.filePath(row.file)).open(QIODevice::WriteOnly);
+    }
+    QFile(first.filePath("faq.txt")).open(QIODevice::WriteOnly);
+    QDir(first.path()).mkdir("Licence.txt"); // a folder of that name is no help file
+
+    AppCommands commands(app, prompts, {});
+    std::vector<std::string> opened;
+    commands.SetHelpViewer([&](const std::string& path) { opened.push_back(path); });
+    commands.SetHelpFolders({first.filePath("absent"), first.path(), second.path()});
+    for (const auto& row : rows) {
+        CommandState state;
+        state.enabled = false;
+        EXPECT_TRUE(commands.OnUpdateCommand(row.id, state));
+        EXPECT_TRUE(state.enabled);
+        EXPECT_TRUE(commands.OnCommand(row.id));
+        const QString folder = QString(row.file) == "faq.txt" ? first.path() : second.path();
+        ASSERT_FALSE(opened.empty());
+        EXPECT_EQ(opened.back(), QDir(folder).filePath(row.file).toStdString());
+    }
+    EXPECT_EQ(opened.size(), std::size(rows));
+    EXPECT_TRUE(prompts.Log().empty());
+
+    QFile::remove(second.filePath("Newest.txt"));
+    EXPECT_TRUE(commands.OnCommand(cmd::kHelpWhatsNew));
+    EXPECT_EQ(opened.size(), std::size(rows));
+    ASSERT_EQ(prompts.Texts(Kind::Message).size(), 1);
+    EXPECT_TRUE(prompts.Texts(Kind::Message)[0].contains("\"Newest.txt\" is missing"));
 }
 
 } // namespace
