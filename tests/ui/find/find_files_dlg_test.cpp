@@ -152,8 +152,9 @@ TEST_F(FindFilesDlgTest, FindChecksTheEntriesInOrder)
         EXPECT_EQ(message, c.message);
         EXPECT_EQ(focused, c.focus);
         EXPECT_EQ(criteria.has_value(), c.message.isEmpty());
-        if (criteria)
+        if (criteria) {
             EXPECT_EQ(criteria->lookIn, tree.Path("data"));
+        }
     }
     // a refused folder leaves the entries rewritten for the user to mend
     Run([](QDialog& d) { Child<QComboBox>(d, "lookIn")->setEditText(QStringLiteral(" data ,, missing ")); });
