@@ -16,6 +16,7 @@ class MainFrame;
 class PaneAddressTarget;
 class PaneView;
 class Prompts;
+class TreeBrowser;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -52,6 +53,10 @@ public:
 private:
     class Pair;
 
+    // The folder tree in its docking bar, following the active pane while shown.
+    void AddFolderTree();
+    void SyncTree();
+
     BivoraApp& m_app;
     std::unique_ptr<Prompts> m_ownPrompts;
     std::unique_ptr<KeyboardState> m_ownKeyboard;
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<MainFrame> m_frame;
+    TreeBrowser* m_tree = nullptr; // owned by its bar in the frame
     bool m_shutDown = false;
 };
 
