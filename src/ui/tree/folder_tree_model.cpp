@@ -342,7 +342,9 @@ void FolderTreeModel::Expand(const QModelIndex& index)
                 if (watcher->Error() == 0)
                     result->watcher = std::move(watcher);
             }
-            auto folder = std::make_unique<ShellFolder>(*ns, enumflags::kFolders);
+            // links to folders are shortcuts, not folders, to the directory reader: the
+            // whole folder is read and its folders and links to folders kept
+            auto folder = std::make_unique<ShellFolder>(*ns, enumflags::kPane);
             result->status = folder->Open(id, true, &stop);
             if (result->status == FolderReadResult::kFailed || stop.load())
                 return;
@@ -502,7 +504,8 @@ void FolderTreeModel::Refresh(const QModelIndex& index)
             if (result->status == FolderReadResult::kFailed)
                 return;
             for (const auto& item : result->diff.added)
-                if (item->IsLink())
+                // resolves (and keeps) a link's target here rather than on the GUI thread
+                if (item->IsFolder(true) && item->IsLink())
                     if (const auto identity = IdentityOf(item->FullPath()))
                         result->linkIdentity.emplace(item.get(), *identity);
         },
