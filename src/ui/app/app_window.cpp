@@ -241,9 +241,8 @@ void AppWindow::AddFolderTree()
     m_tree = new TreeBrowser(std::move(context));
     QDockWidget* bar = m_frame->AddDockingBar(bar::kTreeBar, QStringLiteral("TreeBar"), m_tree);
     m_frame->AddBarTarget(&m_tree->Commands());
-    // hidden until the user shows it, unless the stored bar state has it shown
-    if (!m_frame->restoreDockWidget(bar))
-        bar->hide();
+    // hidden until the user shows it
+    bar->hide();
     QObject::connect(m_frame.get(), &MainFrame::ActivePaneChanged, m_tree, [this] { SyncTree(); });
 }
 

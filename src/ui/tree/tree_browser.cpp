@@ -370,6 +370,14 @@ void TreeBrowser::ShowProperties()
 
 bool TreeBrowser::event(QEvent* event)
 {
+    // F5 re-reads the tree's folder rather than starting the panes' command
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
@@ -398,6 +406,9 @@ void TreeBrowser::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_Backspace:
         GoParent();
+        return;
+    case Qt::Key_F5:
+        RefreshSelected();
         return;
     default:
         QTreeView::keyPressEvent(event);
