@@ -41,7 +41,7 @@ class FolderTreeModel final : public QAbstractItemModel {
     Q_OBJECT
 public:
     // Rows added to the view per turn of the event loop.
-    static constexpr int kBatchRows = 2000;
+    static constexpr int kBatchRows = 10000;
 
     // ns, jobs and icons (may be null) must outlive the model.
     FolderTreeModel(ShellNamespace& ns, JobStarter& jobs, IconCache* icons, QObject* parent = nullptr);
