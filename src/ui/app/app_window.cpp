@@ -14,6 +14,7 @@
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
 #include "ui/jobs/job_registry.h"
+#include "ui/pane/file_transfer.h"
 #include "ui/pane/pane_view.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include "ui/thumbs/thumb_bar.h"
@@ -27,10 +28,13 @@
 #include "ui/stats/folder_data_window.h"
 #include "ui/platform/qt_keyboard_state.h"
 #include "ui/platform/qt_launcher.h"
+#include "ui/platform/clipboard_items.h"
 #include "ui/platform/qt_prompts.h"
 #include "ui/widgets/sort_list_ctrl.h"
+#include "ui/tree/tree_browser.h"
 
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QItemSelectionModel>
 #include <QStandardPaths>
 #include <QTimer>
@@ -171,6 +175,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_pair.get(),
             [this, frame](const QString& caption) {
                 frame->setWindowTitle(caption);
+                SyncTree();
                 // the active pane's state: its folder heads the address bar's list
                 if (const PaneView* active = ActivePane(); active && active->Folder()) {
                     const ShellFolder* folder = active->Folder();
@@ -179,7 +184,12 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                 }
             },
             [frame] { return frame->Address().FocusAddress(); },
-            {},
+            [this] {
+                if (!m_tree || !m_tree->isVisible())
+                    return false;
+                m_tree->setFocus(Qt::TabFocusReason);
+                return true;
+            },
             m_apps.get(),
             [this](QWidget* owner, const std::vector<std::string>& paths) {
                 return ShowProperties(paths, m_prompts, m_app.Jobs(), owner);
@@ -242,6 +252,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     m_frame->RegisterBar(bar::kDriveBar, driveBar);
     m_frame->AddBarTarget(m_drives.get());
     AddThumbBar();
+    AddFolderTree();
     // the bars made after the frame take their stored places
     m_frame->RestoreStoredBarState();
 }
@@ -313,6 +324,61 @@ void AppWindow::AddThumbBar()
     QObject::connect(m_frame.get(), &MainFrame::ActivePaneChanged, thumbs, follow);
 }
 
+void AppWindow::AddFolderTree()
+{
+    TreeContext context{*m_app.Namespace(), m_app.Jobs(), m_icons.get(), m_prompts, m_keyboard};
+    context.browse = [this](const ItemIdList& folder) {
+        PaneView* active = ActivePane();
+        if (!active)
+            return;
+        if (PaneView* target = m_pair->TargetPane(active))
+            target->GoToFolder(folder);
+        active->Activate();
+    };
+    context.activeFolder = [this]() -> std::optional<ItemIdList> {
+        const PaneView* active = ActivePane();
+        if (!active || !active->Folder())
+            return std::nullopt;
+        return active->Folder()->Id();
+    };
+    context.focusPane = [this] {
+        if (PaneView* active = ActivePane())
+            active->Activate();
+    };
+    context.focusAddress = [this] { return m_frame->Address().FocusAddress(); };
+    context.transfer = [this](int effect, const ItemTransfer* items, const std::string& folder) {
+        PaneView* active = ActivePane();
+        return active && PasteIntoFolder(*active, effect, items, folder, true);
+    };
+    context.deleteItems = [this](const std::vector<std::string>& paths, bool permanent) {
+        PaneView* active = ActivePane();
+        if (!active || paths.empty())
+            return false;
+        PendingFileOp op;
+        op.sourceFolder = paths.front().substr(0, std::max<std::size_t>(1, paths.front().find_last_of('/')));
+        FileOpRequest request;
+        request.kind = permanent ? FileOpKind::Delete : FileOpKind::Trash;
+        request.sources = paths;
+        // the items left the folder, whichever way they went
+        return RunPaneFileOp(*active, request, op, kEffectMove).itemsDone > 0;
+    };
+    context.showProperties = [this](QWidget* owner, const std::vector<std::string>& paths) {
+        return ShowProperties(paths, m_prompts, m_app.Jobs(), owner);
+    };
+    m_tree = new TreeBrowser(std::move(context));
+    m_frame->AddDockingBar(bar::kTreeBar, QStringLiteral("TreeBar"), m_tree);
+    m_frame->AddBarTarget(&m_tree->Commands());
+    QObject::connect(m_frame.get(), &MainFrame::ActivePaneChanged, m_tree, [this] { SyncTree(); });
+}
+
+void AppWindow::SyncTree()
+{
+    if (!m_tree || !m_tree->isVisible())
+        return;
+    if (const PaneView* active = ActivePane(); active && active->Folder())
+        m_tree->SyncToFolder(active->Folder()->Id());
+}
+
 AppWindow::~AppWindow()
 {
     Shutdown();
@@ -370,6 +436,7 @@ void AppWindow::Shutdown()
     m_pair->SetFrame(nullptr);
     m_pair->SetPane(0, nullptr);
     m_pair->SetPane(1, nullptr);
+    m_tree = nullptr; // goes with the frame
     m_frame.reset();
     m_app.SaveAllSettings();
 }

@@ -18,6 +18,7 @@ class PaneAddressTarget;
 class PaneView;
 class Prompts;
 class ThumbBar;
+class TreeBrowser;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -60,6 +61,9 @@ private:
     void FindFiles(const std::string& folder, QWidget* frame);
     // The thumbnail bar, following the active pane's focused item.
     void AddThumbBar();
+    // The folder tree in its docking bar, following the active pane while shown.
+    void AddFolderTree();
+    void SyncTree();
 
     BivoraApp& m_app;
     std::unique_ptr<Prompts> m_ownPrompts;
@@ -77,6 +81,7 @@ private:
     std::unique_ptr<DriveCommands> m_drives; // a link of the frame's chain: outlives the frame
     std::unique_ptr<MainFrame> m_frame;
     ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
+    TreeBrowser* m_tree = nullptr; // owned by its bar in the frame
     bool m_shutDown = false;
 };
 
