@@ -13,7 +13,7 @@
 #include "ui/frame/main_tool_bar.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
 #include "shell/shell_namespace.h"
