@@ -1,12 +1,16 @@
 #include "ui/app/app_window.h"
 
+#include "base/editor_settings.h"
 #include "base/registry_keys.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
 #include "ui/app/app_commands.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/pane_address_target.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/options_sheet.h"
+#include "ui/editor/editor_context.h"
+#include "ui/editor/editor_windows.h"
 #include "ui/commands/command_ids.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/main_frame.h"
@@ -125,6 +129,26 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_shared.grep.Save(m_app.Settings().historyItems, store);
         });
     };
+    m_editorShared.reset(new EditorShared{m_app.Store(), m_prompts, m_shared.grep});
+    m_editorShared->historyItems = [this] { return m_app.Settings().historyItems; };
+    m_editorShared->flatToolbars = [this] { return m_app.Settings().flatToolbars; };
+    m_editorShared->saveSettings = [this] { return m_app.Settings().saveSettings; };
+    m_editorShared->jobs = &m_app.Jobs();
+    m_editorShared->loadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::Editor, [this](SettingsStore& store) {
+            SaveEditorSettings(m_editorShared->settings, store);
+            if (m_editorShared->replaceHistoryLoaded)
+                m_editorShared->replaceHistory.Save(m_app.Settings().historyItems, store,
+                                                    registry::section::kReplaceTextHistory);
+        });
+    };
+    m_editorShared->showAbout = [this](QWidget* parent) {
+        AboutDlg about(parent);
+        m_prompts.Exec(about);
+    };
+    m_editors = std::make_unique<EditorWindows>(*m_editorShared);
+    options.beforeClose = [this] { return m_editors->CloseAll(); };
+
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());
@@ -172,6 +196,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                 };
                 ShowFolderData(folder, {m_app.Jobs(), frame->Status(), m_app.Store(), browse}, owner);
             },
+            [this](const std::string& path, bool readOnly) { return m_editors->Open(path, readOnly); },
         };
         auto* pane = new PaneView(std::move(context), column == 0, parent);
         m_pair->SetPane(column, pane);
@@ -244,6 +269,8 @@ void AppWindow::Shutdown()
     m_pair->SetPane(0, nullptr);
     m_pair->SetPane(1, nullptr);
     m_frame.reset();
+    // editor windows left open (a close on a signal) go without questions
+    m_editors.reset();
     m_app.SaveAllSettings();
 }
 

@@ -9,6 +9,7 @@ namespace bivora {
 class AppCommands;
 class BivoraApp;
 class DesktopAppDatabase;
+class EditorWindows;
 class IconCache;
 class KeyboardState;
 class Launcher;
@@ -16,6 +17,7 @@ class MainFrame;
 class PaneAddressTarget;
 class PaneView;
 class Prompts;
+struct EditorShared;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -45,6 +47,8 @@ public:
     void Shutdown();
 
     MainFrame& Frame() const { return *m_frame; }
+    // The editor and viewer windows the panes open.
+    EditorWindows& Editors() const { return *m_editors; }
     PaneView* LeftPane() const;
     PaneView* RightPane() const;
     PaneView* ActivePane() const;
@@ -65,6 +69,9 @@ private:
     std::unique_ptr<Pair> m_pair;
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
+    // The editor windows go before what they use, and before the frame.
+    std::unique_ptr<EditorShared> m_editorShared;
+    std::unique_ptr<EditorWindows> m_editors;
     std::unique_ptr<MainFrame> m_frame;
     bool m_shutDown = false;
 };

@@ -490,8 +490,10 @@ void MainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (m_options.beforeClose)
-        m_options.beforeClose();
+    if (m_options.beforeClose && !m_options.beforeClose()) {
+        event->ignore();
+        return;
+    }
     if (m_options.saveSettings && m_options.saveSettings())
         SaveSettings();
     m_layouts.Clear();

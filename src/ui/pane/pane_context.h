@@ -110,6 +110,9 @@ struct PaneContext {
     std::optional<std::string> commandLineFolder = {};
     // Reads the statistics of a folder's sub-tree and shows them (the Folder data command).
     std::function<void(QWidget* parent, const std::string& folder)> showFolderData = {};
+    // Opens a file in the program's own viewer (readOnly) or editor; false when no
+    // window could be made. Without it View and Edit use the desktop's application.
+    std::function<bool(const std::string& path, bool readOnly)> openInternalEditor = {};
 };
 
 } // namespace bivora
