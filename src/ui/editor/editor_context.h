@@ -28,7 +28,7 @@ struct EditorShared {
     // bFlatToolbars of the general options
     std::function<bool()> flatToolbars = [] { return false; };
     EditorSettings settings{};
-    HistoryList replaceHistory{}; // "Replace Text History", loaded with the Replace dialog
+    HistoryList replaceHistory{}; // the Replace dialog's history, loaded with that dialog
     bool replaceHistoryLoaded = false;
     // The application's workers: files are read and written on its jobs.
     JobRegistry* jobs = nullptr;
