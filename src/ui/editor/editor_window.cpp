@@ -17,6 +17,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -81,6 +82,8 @@ EditorWindow::EditorWindow(EditorShared& shared, std::string path, bool readOnly
     EnsureSettingsLoaded(shared);
 
     m_text->setObjectName(QStringLiteral("EditorText"));
+    // fixed pitch until the editor font is applied: the dump's columns line up
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_text->setReadOnly(readOnly);
     m_text->setLineWrapMode(shared.settings.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     m_text->setContextMenuPolicy(Qt::CustomContextMenu);
