@@ -214,6 +214,27 @@ TEST_F(EditorWindowTest, SaveWritesTheTextKeepingModeAndLineEnds)
     EXPECT_FALSE(window->CommandStateOf(ecmd::kSave).enabled);
 }
 
+TEST_F(EditorWindowTest, InsertFilePutsItsTextInPlaceOfTheSelection)
+{
+    const std::string path = tree.MakeFile("main.txt", "head [old] tail");
+    const std::string part = tree.MakeFile("part.txt", "new\nlines");
+    EditorWindow* window = Open(path, false);
+    ASSERT_TRUE(window);
+    QTextCursor cursor = window->Text().textCursor();
+    cursor.setPosition(5);
+    cursor.setPosition(10, QTextCursor::KeepAnchor);
+    window->Text().setTextCursor(cursor);
+    prompts.AnswerFile(QString::fromStdString(part));
+    ASSERT_TRUE(window->ExecuteCommand(ecmd::kInsertFile));
+    EXPECT_EQ(window->Text().toPlainText(), QStringLiteral("head new\nlines tail"));
+    EXPECT_TRUE(window->Text().document()->isModified());
+    // a file that cannot be read changes nothing and says nothing
+    prompts.AnswerFile(QString::fromStdString(tree.Path("missing")));
+    window->ExecuteCommand(ecmd::kInsertFile);
+    EXPECT_EQ(window->Text().toPlainText(), QStringLiteral("head new\nlines tail"));
+    EXPECT_TRUE(prompts.Texts(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
 TEST_F(EditorWindowTest, FailedSaveLeavesTheFileAndSaysWhy)
 {
     const std::string path = tree.MakeFile("keep.txt", "keep me");
