@@ -8,6 +8,7 @@
 namespace bivora {
 
 class SettingsStore;
+struct FontDescription;
 
 // Page margins in twips (1/20 point).
 struct PageMargins {
@@ -34,5 +35,14 @@ struct EditorSettings {
     PageMargins margins;
     bool loaded = false;
 };
+
+// The tab width as stored values are read back: modulo 32, with 0 becoming 3.
+int TabWidthFromStore(std::int32_t stored);
+
+// Reads the three sections; values missing or of another kind keep their defaults, and
+// a font without a height is the fallback's. Sets loaded.
+void LoadEditorSettings(EditorSettings& settings, const SettingsStore& store, const FontDescription& fallback);
+// Writes the three sections back.
+void SaveEditorSettings(const EditorSettings& settings, SettingsStore& store);
 
 } // namespace bivora

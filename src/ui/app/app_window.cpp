@@ -1,14 +1,18 @@
 #include "ui/app/app_window.h"
 
+#include "base/editor_settings.h"
 #include "base/registry_keys.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_namespace.h"
 #include "ui/app/app_commands.h"
 #include "ui/app/bivora_app.h"
 #include "ui/app/pane_address_target.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/options_sheet.h"
 #include "ui/drives/drive_bar.h"
 #include "ui/drives/drive_commands.h"
+#include "ui/editor/editor_context.h"
+#include "ui/editor/editor_windows.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/status_service.h"
 #include "ui/frame/address_bar.h"
@@ -150,6 +154,26 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
             m_shared.findFile.Save(m_app.Settings().historyItems, store);
         });
     };
+    m_editorShared.reset(new EditorShared{m_app.Store(), m_prompts, m_shared.grep});
+    m_editorShared->historyItems = [this] { return m_app.Settings().historyItems; };
+    m_editorShared->flatToolbars = [this] { return m_app.Settings().flatToolbars; };
+    m_editorShared->saveSettings = [this] { return m_app.Settings().saveSettings; };
+    m_editorShared->jobs = &m_app.Jobs();
+    m_editorShared->loadedHook = [this] {
+        m_app.SubsystemLoaded(Subsystem::Editor, [this](SettingsStore& store) {
+            SaveEditorSettings(m_editorShared->settings, store);
+            if (m_editorShared->replaceHistoryLoaded)
+                m_editorShared->replaceHistory.Save(m_app.Settings().historyItems, store,
+                                                    registry::section::kReplaceTextHistory);
+        });
+    };
+    m_editorShared->showAbout = [this](QWidget* parent) {
+        AboutDlg about(parent);
+        m_prompts.Exec(about);
+    };
+    m_editors = std::make_unique<EditorWindows>(*m_editorShared);
+    options.beforeClose = [this] { return m_editors->CloseAll(); };
+
     m_address = std::make_unique<PaneAddressTarget>([this] { return ActivePane(); },
                                                     [this] { return m_pair->OtherPane(ActivePane()); },
                                                     m_app.Store());
@@ -204,6 +228,7 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
                 ShowFolderData(folder, {m_app.Jobs(), frame->Status(), m_app.Store(), browse}, owner);
             },
             [this, frame](QWidget*, const std::string& folder) { FindFiles(folder, frame); },
+            [this](const std::string& path, bool readOnly) { return m_editors->Open(path, readOnly); },
         };
         auto* pane = new PaneView(std::move(context), column == 0, parent);
         m_pair->SetPane(column, pane);
@@ -220,7 +245,9 @@ AppWindow::AppWindow(BivoraApp& app, AppWindowServices services)
     // forcing the program's own viewer.
     m_commands->SetHelpViewer([this](const std::string& path) {
         const QString alert = OpenInEditor(path, true, m_keyboard.Ctrl(), m_app.Settings(), m_launcher, m_prompts,
-                                           m_frame.get());
+                                           m_frame.get(), [this](const std::string& file, bool readOnly) {
+                                               return m_editors->Open(file, readOnly);
+                                           });
         if (!alert.isEmpty())
             m_frame->Status().ShowStatusMessage(alert, true);
     });
@@ -288,6 +315,7 @@ void AppWindow::FindFiles(const std::string& folder, QWidget* frame)
     };
     FindResultsServices services{m_app.Jobs(), m_app.Store(), m_prompts,        m_keyboard,
                                  m_launcher,    general,       ns->shared_from_this(), browse};
+    services.openInternal = [this](const std::string& file, bool readOnly) { return m_editors->Open(file, readOnly); };
     auto* window = new FindResultsWindow(*criteria, std::move(services), frame);
     if (!window->Start()) {
         delete window;
@@ -438,6 +466,8 @@ void AppWindow::Shutdown()
     m_pair->SetPane(1, nullptr);
     m_tree = nullptr; // goes with the frame
     m_frame.reset();
+    // editor windows left open (a close on a signal) go without questions
+    m_editors.reset();
     m_app.SaveAllSettings();
 }
 

@@ -10,6 +10,7 @@ class AppCommands;
 class BivoraApp;
 class DesktopAppDatabase;
 class DriveCommands;
+class EditorWindows;
 class IconCache;
 class KeyboardState;
 class Launcher;
@@ -19,6 +20,7 @@ class PaneView;
 class Prompts;
 class ThumbBar;
 class TreeBrowser;
+struct EditorShared;
 
 // The program's window as start-up assembles it: the main frame with its two panes,
 // the pane pair, the icon cache and the application's link of the command chain.
@@ -48,6 +50,8 @@ public:
     void Shutdown();
 
     MainFrame& Frame() const { return *m_frame; }
+    // The editor and viewer windows the panes open.
+    EditorWindows& Editors() const { return *m_editors; }
     PaneView* LeftPane() const;
     PaneView* RightPane() const;
     PaneView* ActivePane() const;
@@ -79,6 +83,9 @@ private:
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<DriveCommands> m_drives; // a link of the frame's chain: outlives the frame
+    // The editor windows go before what they use, and before the frame.
+    std::unique_ptr<EditorShared> m_editorShared;
+    std::unique_ptr<EditorWindows> m_editors;
     std::unique_ptr<MainFrame> m_frame;
     ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
     TreeBrowser* m_tree = nullptr; // owned by its bar in the frame

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace bivora {
 
+class JobRegistry;
 class Prompts;
 class SettingsStore;
 class StatusService;
@@ -26,9 +27,18 @@ struct EditorShared {
     std::function<int()> historyItems = [] { return 20; };
     // bFlatToolbars of the general options
     std::function<bool()> flatToolbars = [] { return false; };
-    EditorSettings settings;
-    HistoryList replaceHistory; // section::kReplaceTextHistory, loaded with the Replace dialog
+    EditorSettings settings{};
+    HistoryList replaceHistory{}; // the Replace dialog's history, loaded with that dialog
     bool replaceHistoryLoaded = false;
+    // The application's workers: files are read and written on its jobs.
+    JobRegistry* jobs = nullptr;
+    // bSaveSettings at the moment a window closes (it then stores its rectangle).
+    std::function<bool()> saveSettings = [] { return true; };
+    // Told once, when the settings have been read the first time: the owner then saves
+    // them (and the replace history, when that was loaded) at exit.
+    std::function<void()> loadedHook{};
+    // The application's About box (the tool bar's About button).
+    std::function<void(QWidget* parent)> showAbout{};
 };
 
 // One editor window's view as its command handlers see it. The window owns it and

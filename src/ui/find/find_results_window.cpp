@@ -439,8 +439,9 @@ void FindResultsWindow::ViewFile()
         QApplication::beep();
         return;
     }
-    const QString alert = OpenInEditor(PathOf(rows.front()), true, false, m_services.general, m_services.launcher,
-                                       m_services.prompts, this);
+    // Ctrl held forces the program's own viewer, as in the panes
+    const QString alert = OpenInEditor(PathOf(rows.front()), true, m_services.keyboard.Ctrl(), m_services.general,
+                                       m_services.launcher, m_services.prompts, this, m_services.openInternal);
     if (!alert.isEmpty())
         m_services.prompts.Message(this, alert, Prompts::Icon::Exclamation);
 }

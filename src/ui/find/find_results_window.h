@@ -3,6 +3,8 @@
 #include "base/find_criteria.h"
 #include "shell/find_files.h"
 
+#include "ui/platform/open_in_editor.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -43,6 +45,8 @@ struct FindResultsServices {
     std::function<void(const std::string& folder, const std::vector<std::string>& names)> browse = {};
     FindSearch search = {}; // unset: SearchFiles
     int autoCloseMs = 3000; // an empty list closes the window after this
+    // The program's own viewer; unset: View file uses the desktop's application.
+    InternalEditor openInternal = {};
 };
 
 class FindResultsModel;

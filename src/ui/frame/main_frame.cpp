@@ -9,7 +9,7 @@
 #include "ui/widgets/input_dlg.h"
 #include "ui/frame/address_bar.h"
 #include "ui/frame/docking_bar.h"
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/frame/pane_splitter.h"
 #include "ui/commands/services.h"
@@ -519,8 +519,10 @@ void MainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (m_options.beforeClose)
-        m_options.beforeClose();
+    if (m_options.beforeClose && !m_options.beforeClose()) {
+        event->ignore();
+        return;
+    }
     if (m_options.saveSettings && m_options.saveSettings())
         SaveSettings();
     m_layouts.Clear();

@@ -42,8 +42,9 @@ struct FrameOptions {
     std::function<bool()> saveSettings = [] { return true; };
     // bFlatToolbars at creation (later changes come through ApplyFlatToolbars).
     bool flatToolbars = false;
-    // Runs first when the window closes (open editor windows are told to close).
-    std::function<void()> beforeClose;
+    // Runs first when the window closes (open editor windows are told to close); false
+    // keeps the window open (an editor's save question was cancelled).
+    std::function<bool()> beforeClose;
     // The run's bDriveBar2Root (GeneralSettings), which the panes follow and the frame
     // writes at close; without one the frame keeps a value of its own.
     bool* driveBar2Root = nullptr;

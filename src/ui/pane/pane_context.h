@@ -116,6 +116,9 @@ struct PaneContext {
     std::function<void(QWidget* parent, const std::string& folder)> showFolderData = {};
     // Asks for the criteria of a search in the folder and opens a results window (Find files).
     std::function<void(QWidget* parent, const std::string& folder)> findFiles = {};
+    // Opens a file in the program's own viewer (readOnly) or editor; false when no
+    // window could be made. Without it View and Edit use the desktop's application.
+    std::function<bool(const std::string& path, bool readOnly)> openInternalEditor = {};
 };
 
 } // namespace bivora

@@ -225,7 +225,8 @@ void PaneView::ViewOrEdit(bool readOnly)
     const bool forceInternal = m_ctx.keyboard.Ctrl();
     for (const std::string& path : paths) {
         const QString failure =
-            OpenInEditor(path, readOnly, forceInternal, m_ctx.general, m_ctx.launcher, m_ctx.prompts, this);
+            OpenInEditor(path, readOnly, forceInternal, m_ctx.general, m_ctx.launcher, m_ctx.prompts, this,
+                         m_ctx.openInternalEditor);
         if (!failure.isEmpty())
             m_ctx.status.ShowStatusMessage(failure, true);
     }

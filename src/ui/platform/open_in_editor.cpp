@@ -7,6 +7,8 @@
 #include "ui/platform/detached_start.h"
 #include "ui/platform/execute_item.h"
 
+#include <QApplication>
+
 namespace bivora {
 
 namespace {
@@ -20,9 +22,8 @@ std::string FolderOf(const std::string& path)
 } // namespace
 
 QString OpenInEditor(const std::string& path, bool readOnly, bool forceInternal, GeneralSettings& settings,
-                     Launcher& launcher, Prompts& prompts, QWidget* parent)
+                     Launcher& launcher, Prompts& prompts, QWidget* parent, const InternalEditor& openInternal)
 {
-    (void)readOnly; // the default application decides how it opens a file
     if (!forceInternal && settings.uzeExternalEditor && !settings.externalEditorName.empty()) {
         if (launcher.StartExact(settings.externalEditorName, {path}, FolderOf(path)))
             return {};
@@ -33,7 +34,12 @@ QString OpenInEditor(const std::string& path, bool readOnly, bool forceInternal,
             return {};
         settings.uzeExternalEditor = false;
     }
-    // The default application stands in for the viewer and editor of our own.
+    if (openInternal) {
+        if (!openInternal(path, readOnly))
+            QApplication::beep();
+        return {};
+    }
+    // Without a viewer of our own the default application stands in.
     if (!IsValidUtf8(path)) {
         const SysStatus started = launcher.StartExact("xdg-open", {path}, FolderOf(path));
         return started ? QString() : LaunchFailureText(ExecuteResult::Kind::Opened, path, started.Error());

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -18,12 +19,14 @@ struct GeneralSettings;
 // the user is asked "There was an error launching the external editor\n<editor>\nUse
 // the internal applet instead?": No ends it there, Yes turns the external editor off
 // for the rest of the run (and in the stored settings at exit) and goes on as without it.
-// Without an external editor the file goes to the desktop's default application; the
-// program has no viewer or editor of its own yet.
+// Without an external editor (or with Ctrl held) the file opens in the program's own
+// viewer or editor through openInternal; when that cannot make a window the warning
+// beep sounds. Without openInternal the desktop's default application stands in.
 //
 // Returns an empty text when something was started or the user declined, else the
 // alert to show. GUI thread (the default application is asked through the launcher).
+using InternalEditor = std::function<bool(const std::string& path, bool readOnly)>;
 QString OpenInEditor(const std::string& path, bool readOnly, bool forceInternal, GeneralSettings& settings,
-                     Launcher& launcher, Prompts& prompts, QWidget* parent);
+                     Launcher& launcher, Prompts& prompts, QWidget* parent, const InternalEditor& openInternal = {});
 
 } // namespace bivora

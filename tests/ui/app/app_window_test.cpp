@@ -14,13 +14,17 @@
 #include "ui/frame/main_tool_bar.h"
 #include "ui/widgets/sort_list_ctrl.h"
 #include <QAbstractItemView>
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 #include "ui/jobs/job_registry.h"
 #include "ui/pane/pane_view.h"
 #include "ui/thumbs/thumb_bar.h"
 #include "shell/shell_namespace.h"
 #include "../jobs/stuck_folder.h"
 #include "ui/platform/window_placement.h"
+#include "ui/editor/editor_context.h"
+#include "ui/editor/editor_document.h"
+#include "ui/editor/editor_window.h"
+#include "ui/editor/editor_windows.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,6 +33,7 @@
 #include <QDialog>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -133,6 +138,36 @@ TEST_F(AppWindowTest, TabMovesTheActivePaneForFrameCaptionAndCommands)
     QTest::keyClick(window->RightPane()->List().CurrentView(), Qt::Key_Tab);
     EXPECT_EQ(window->Frame().ActivePane(), window->LeftPane());
     EXPECT_EQ(window->Frame().windowTitle(), QString::fromStdString("Bivora - " + left));
+}
+
+// Edit without an external editor opens the program's own; the main window closes its
+// editors first, and a Cancel of their save question keeps it open.
+TEST_F(AppWindowTest, EditOpensTheInternalEditorWhichTheMainWindowClosesFirst)
+{
+    auto app = Startup({left, right}, env, factory.Factory());
+    auto window = Open(*app);
+    ASSERT_TRUE(window->Frame().ExecuteCommand(cmd::kSelectAll));
+    ASSERT_TRUE(window->Frame().ExecuteCommand(cmd::kEdit));
+    EXPECT_TRUE(launcher.Log().empty());
+    ASSERT_EQ(window->Editors().Count(), 1);
+    EditorWindow* editor = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<EditorWindow*>(widget); found && found->isVisible())
+            editor = found;
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->View().path, left + "/note.txt");
+    ASSERT_TRUE(testing::WaitUntil([&] { return !editor->Document().Busy(); }));
+    editor->Text().insertPlainText(QStringLiteral("changed"));
+
+    prompts.AnswerChoice(2); // Cancel
+    EXPECT_FALSE(window->Frame().close());
+    EXPECT_TRUE(window->Frame().isVisible());
+    EXPECT_EQ(window->Editors().Count(), 1);
+    prompts.AnswerChoice(1); // No
+    EXPECT_TRUE(window->Frame().close());
+    EXPECT_EQ(window->Editors().Count(), 0);
+    window->Shutdown();
+    EXPECT_TRUE(factory.store->Contains(section::kEditorViewerSettings, value::kWordWrap));
 }
 
 TEST_F(AppWindowTest, ClosingSavesFramePanesAndGeneralSettingsAndTheNextRunRestoresThem)

@@ -5,7 +5,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/commands/edit_text.h"
 #include "ui/frame/main_frame.h"
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/widgets/history_picker.h"
 

@@ -2,7 +2,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/widgets/input_dlg.h"
 #include "ui/frame/main_frame.h"
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 #include "ui/frame/main_tool_bar.h"
 #include "ui/frame/pane_splitter.h"
 

@@ -1,4 +1,4 @@
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 
 #include "ui/commands/command_ids.h"
 #include "ui/commands/services.h"

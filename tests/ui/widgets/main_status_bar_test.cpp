@@ -1,5 +1,5 @@
 #include "ui/jobs/long_operation.h"
-#include "ui/frame/main_status_bar.h"
+#include "ui/widgets/main_status_bar.h"
 
 #include "../test_services.h"
 
