@@ -8,6 +8,7 @@ namespace bivora {
 
 class AppCommands;
 class BivoraApp;
+class CommandTarget;
 class DesktopAppDatabase;
 class DriveCommands;
 class IconCache;
@@ -79,6 +80,7 @@ private:
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<PaneAddressTarget> m_address;
     std::unique_ptr<DriveCommands> m_drives; // a link of the frame's chain: outlives the frame
+    std::shared_ptr<CommandTarget> m_treeLink; // the tree's link of the chain: outlives the frame, not the tree
     std::unique_ptr<MainFrame> m_frame;
     ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
     TreeBrowser* m_tree = nullptr; // owned by its bar in the frame
