@@ -21,6 +21,26 @@ DockingBar::DockingBar(int barId, const QString& title, QMainWindow* frame)
     // a new stand takes its own size
     connect(this, &QDockWidget::topLevelChanged, this, [this] { ApplyLater(); });
     connect(this, &QDockWidget::dockLocationChanged, this, [this] { ApplyLater(); });
+    m_frame.installEventFilter(this);
+}
+
+bool DockingBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // the frame's window is shown once the event returns
+    if (watched == &m_frame && event->type() == QEvent::Show && !event->spontaneous())
+        QTimer::singleShot(0, this, [this] { StandOverFrame(); });
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void DockingBar::StandOverFrame()
+{
+    if (!isFloating() || !isVisible() || !m_frame.isVisible())
+        return;
+    // The floating bar's window was shown with the frame's children, before the frame's
+    // own: a window manager then knows no owner for it and keeps it below the frame
+    // once the frame is clicked. Shown again, now that its owner is, it stays above.
+    hide();
+    show();
 }
 
 DockingBar::Stand DockingBar::CurrentStand() const
