@@ -134,8 +134,14 @@ void DockingBar::resizeEvent(QResizeEvent* event)
     QDockWidget::resizeEvent(event);
     if (!m_settled || !isVisible() || !m_frame.isVisible())
         return;
+    // a bar dragged by its title is a floating window the dock layout moves and sizes
+    // (it bypasses the window manager): its sizes then are neither the user's nor a
+    // floating bar's
+    const Stand stand = CurrentStand();
+    if (stand == Stand::Floating && (windowFlags() & Qt::X11BypassWindowManagerHint))
+        return;
     const QSize now = event->size();
-    BarSize& size = SizeOf(CurrentStand());
+    BarSize& size = SizeOf(stand);
     size.width = std::max(now.width(), BarSizes::kMinimum);
     size.height = std::max(now.height(), BarSizes::kMinimum);
 }
