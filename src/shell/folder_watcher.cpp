@@ -3,12 +3,15 @@
 #include <cerrno>
 #include <cstdint>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bivora {
@@ -46,7 +49,33 @@ FolderWatcher::FolderWatcher(const std::string& path, Options options) : m_optio
     if (::inotify_add_watch(m_inotify.Get(), path.c_str(), mask) < 0) {
         m_error = errno;
         m_inotify.Reset();
+        return;
     }
+    if (!options.foldersOnly)
+        return;
+    // the links to folders there already, whose going counts as well (after the watch
+    // is set, so that one made meanwhile is either listed or seen coming)
+    m_folder.Reset(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!m_folder.Valid())
+        return;
+    const int listed = ::dup(m_folder.Get());
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            continue;
+        struct stat target {};
+        if (::fstatat(m_folder.Get(), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+            struct stat own {};
+            if (::fstatat(m_folder.Get(), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode))
+                m_folderLinks.insert(entry->d_name);
+        }
+    }
+    ::closedir(dir);
 }
 
 FolderWatcher::~FolderWatcher() = default;
@@ -72,6 +101,24 @@ void FolderWatcher::Notify(const std::atomic<bool>* mayNotify, const std::functi
         notify();
 }
 
+bool FolderWatcher::CountsAsFolderLink(std::uint32_t mask, const char* name)
+{
+    if (!m_folder.Valid() || name[0] == '\0')
+        return false;
+    if (mask & (IN_DELETE | IN_MOVED_FROM))
+        return m_folderLinks.erase(name) > 0;
+    // come, renamed here or changed: a link that now leads to a folder
+    struct stat own {};
+    struct stat target {};
+    const bool link = ::fstatat(m_folder.Get(), name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+    if (link && ::fstatat(m_folder.Get(), name, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+        m_folderLinks.insert(name);
+        return true;
+    }
+    // a link that led to a folder and leads nowhere now (or was replaced) leaves its row
+    return m_folderLinks.erase(name) > 0;
+}
+
 bool FolderWatcher::ReadEvents(bool& counts, bool& gone)
 {
     alignas(inotify_event) char buffer[16384];
@@ -95,6 +142,8 @@ bool FolderWatcher::ReadEvents(bool& counts, bool& gone)
             } else if (mask & (IN_Q_OVERFLOW | kSelfEvents | IN_UNMOUNT)) {
                 counts = true;
             } else if (!m_options.foldersOnly || (mask & IN_ISDIR)) {
+                counts = true;
+            } else if (event->len > 0 && CountsAsFolderLink(mask, event->name)) {
                 counts = true;
             }
         }

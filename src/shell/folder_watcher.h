@@ -6,7 +6,9 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <cstdint>
 #include <string>
+#include <unordered_set>
 
 namespace bivora {
 
@@ -14,6 +16,10 @@ namespace bivora {
 // says so once a burst of changes has settled: when the quiet period passes without
 // another change. An overflowing event queue counts as one more change; a folder that
 // is removed or moved away is one last change, after which the watch ends.
+//
+// A folders-only watch counts what comes, goes or changes among the folder's folders
+// and its links to folders (a link's events carry no sign of what it points to: the
+// watch looks at a link that comes, and remembers the names of those it knows).
 //
 // Made on any thread (it looks the path up); Run on the watcher's own thread; Stop on
 // any thread.
@@ -55,8 +61,12 @@ private:
     // of them is a change that counts, gone when the folder is no longer watched.
     bool ReadEvents(bool& counts, bool& gone);
     void Notify(const std::atomic<bool>* mayNotify, const std::function<void()>& notify);
+    // Whether an event of a name that is not a folder is one of a link to a folder.
+    bool CountsAsFolderLink(std::uint32_t mask, const char* name);
 
     Options m_options;
+    UniqueFd m_folder; // the watched folder itself (folders-only), for its links
+    std::unordered_set<std::string> m_folderLinks; // names of its links to folders
     UniqueFd m_inotify;
     UniqueFd m_wake; // an eventfd: Stop writes it
     int m_error = 0;

@@ -82,11 +82,13 @@ protected:
 
 // Each step's changes settle before the next starts; the counts are the totals after
 // it. Items coming, going, renamed or written count; a change inside a sub-folder does
-// not; a folders-only watcher counts only folders.
+// not; a folders-only watcher counts only folders and links to folders (those made
+// before the watch as well).
 TEST_F(FolderWatcherTest, CountsTheChangesOfItsOwnFolder)
 {
     tree.MakeDir("watched/sub");
     tree.MakeFile("watched/old.txt", "old");
+    tree.MakeLink("watched/oldlink", "sub");
     Watching all(watched, {false, kQuiet});
     Watching folders(watched, {true, kQuiet});
     Watching witness(watched, {false, 3 * kQuiet});
@@ -109,7 +111,13 @@ TEST_F(FolderWatcherTest, CountsTheChangesOfItsOwnFolder)
         {"a file made in a sub-folder", [&] { tree.MakeFile("watched/sub/deep.txt", "d"); }, true, 4, 1},
         {"a sub-folder renamed", [&] { fs::rename(tree.Path("watched/added"), tree.Path("watched/moved")); }, false, 5, 2},
         {"a file removed", [&] { fs::remove(tree.Path("watched/new.txt")); }, false, 6, 2},
-        {"a sub-folder removed", [&] { fs::remove(tree.Path("watched/moved")); }, false, 7, 3},
+        {"a link to a folder made", [&] { tree.MakeLink("watched/link", "sub"); }, false, 7, 3},
+        {"a link to a file made", [&] { tree.MakeLink("watched/filelink", "old.txt"); }, false, 8, 3},
+        {"a link to a folder renamed", [&] { fs::rename(tree.Path("watched/link"), tree.Path("watched/link2")); }, false, 9, 4},
+        {"a link to a folder removed", [&] { fs::remove(tree.Path("watched/link2")); }, false, 10, 5},
+        {"a link from before removed", [&] { fs::remove(tree.Path("watched/oldlink")); }, false, 11, 6},
+        {"a link to a file removed", [&] { fs::remove(tree.Path("watched/filelink")); }, false, 12, 6},
+        {"a sub-folder removed", [&] { fs::remove(tree.Path("watched/moved")); }, false, 13, 7},
     };
     int top = 0;
     int sub = 0;

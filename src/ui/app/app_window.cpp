@@ -395,7 +395,9 @@ void AppWindow::AddFolderTree()
     };
     m_tree = new TreeBrowser(std::move(context));
     m_frame->AddDockingBar(bar::kTreeBar, QStringLiteral("TreeBar"), m_tree);
-    m_frame->AddBarTarget(&m_tree->Commands());
+    // the frame asks the link until it goes itself, after the tree it holds
+    m_treeLink = m_tree->CommandLink();
+    m_frame->AddBarTarget(m_treeLink.get());
     QObject::connect(m_frame.get(), &MainFrame::ActivePaneChanged, m_tree, [this] { SyncTree(); });
 }
 

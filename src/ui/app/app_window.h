@@ -8,6 +8,7 @@ namespace bivora {
 
 class AppCommands;
 class BivoraApp;
+class CommandTarget;
 class DesktopAppDatabase;
 class DriveCommands;
 class EditorWindows;
@@ -86,6 +87,7 @@ private:
     // The editor windows go before what they use, and before the frame.
     std::unique_ptr<EditorShared> m_editorShared;
     std::unique_ptr<EditorWindows> m_editors;
+    std::shared_ptr<CommandTarget> m_treeLink; // the tree's link of the chain: outlives the frame, not the tree
     std::unique_ptr<MainFrame> m_frame;
     ThumbBar* m_thumbs = nullptr; // owned by its docking bar in the frame
     TreeBrowser* m_tree = nullptr; // owned by its bar in the frame

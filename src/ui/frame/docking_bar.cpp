@@ -21,6 +21,26 @@ DockingBar::DockingBar(int barId, const QString& title, QMainWindow* frame)
     // a new stand takes its own size
     connect(this, &QDockWidget::topLevelChanged, this, [this] { ApplyLater(); });
     connect(this, &QDockWidget::dockLocationChanged, this, [this] { ApplyLater(); });
+    m_frame.installEventFilter(this);
+}
+
+bool DockingBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // the frame's window is shown once the event returns
+    if (watched == &m_frame && event->type() == QEvent::Show && !event->spontaneous())
+        QTimer::singleShot(0, this, [this] { StandOverFrame(); });
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void DockingBar::StandOverFrame()
+{
+    if (!isFloating() || !isVisible() || !m_frame.isVisible())
+        return;
+    // The floating bar's window was shown with the frame's children, before the frame's
+    // own: a window manager then knows no owner for it and keeps it below the frame
+    // once the frame is clicked. Shown again, now that its owner is, it stays above.
+    hide();
+    show();
 }
 
 DockingBar::Stand DockingBar::CurrentStand() const
@@ -114,8 +134,14 @@ void DockingBar::resizeEvent(QResizeEvent* event)
     QDockWidget::resizeEvent(event);
     if (!m_settled || !isVisible() || !m_frame.isVisible())
         return;
+    // a bar dragged by its title is a floating window the dock layout moves and sizes
+    // (it bypasses the window manager): its sizes then are neither the user's nor a
+    // floating bar's
+    const Stand stand = CurrentStand();
+    if (stand == Stand::Floating && (windowFlags() & Qt::X11BypassWindowManagerHint))
+        return;
     const QSize now = event->size();
-    BarSize& size = SizeOf(CurrentStand());
+    BarSize& size = SizeOf(stand);
     size.width = std::max(now.width(), BarSizes::kMinimum);
     size.height = std::max(now.height(), BarSizes::kMinimum);
 }

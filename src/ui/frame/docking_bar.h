@@ -39,12 +39,15 @@ public:
     void ApplySize();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void ApplyLater();
     BarSize& SizeOf(Stand stand);
+    // A floating bar shown before the frame (restored at start) stands over it.
+    void StandOverFrame();
 
     QMainWindow& m_frame;
     const int m_barId;

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace bivora {
@@ -100,10 +102,16 @@ bool PassesTree(int id)
 // selected node, the panes' are disabled.
 class TreeBrowser::Target final : public CommandTarget {
 public:
-    explicit Target(TreeBrowser& tree) : m_tree(tree) {}
+    explicit Target(TreeBrowser& tree) : m_tree(&tree) {}
+
+    // The tree goes: the link claims nothing from now on.
+    void Detach() { m_tree = nullptr; }
 
     bool OnCommand(int id) override
     {
+        if (!m_tree)
+            return false;
+        TreeBrowser& tree = *m_tree;
         CommandState state;
         if (!OnUpdateCommand(id, state))
             return false;
@@ -111,27 +119,27 @@ public:
             return true;
         switch (id) {
         case cmd::kExecuteAddress:
-            m_tree.Browse();
+            tree.Browse();
             break;
         case cmd::kDelete:
-            m_tree.DeleteSelected();
+            tree.DeleteSelected();
             break;
         case cmd::kCopy:
         case cmd::kCut:
-            m_tree.CopySelected(id == cmd::kCut);
+            tree.CopySelected(id == cmd::kCut);
             break;
         case cmd::kPaste:
         case cmd::kPasteShortcut:
-            m_tree.PasteIntoSelected(id == cmd::kPasteShortcut);
+            tree.PasteIntoSelected(id == cmd::kPasteShortcut);
             break;
         case cmd::kRefresh:
-            m_tree.RefreshSelected();
+            tree.RefreshSelected();
             break;
         case cmd::kParent:
-            m_tree.GoParent();
+            tree.GoParent();
             break;
         case cmd::kProperties:
-            m_tree.ShowProperties();
+            tree.ShowProperties();
             break;
         default:
             break;
@@ -141,10 +149,10 @@ public:
 
     bool OnUpdateCommand(int id, CommandState& state) override
     {
-        if (!m_tree.HasKeyboardFocus() || PassesTree(id))
+        if (!m_tree || !m_tree->HasKeyboardFocus() || PassesTree(id))
             return false;
-        const FolderTreeModel& model = m_tree.Model();
-        const QModelIndex node = m_tree.Selected();
+        const FolderTreeModel& model = m_tree->Model();
+        const QModelIndex node = m_tree->Selected();
         switch (id) {
         case cmd::kExecuteAddress:
         case cmd::kRefresh:
@@ -175,14 +183,14 @@ public:
     }
 
 private:
-    TreeBrowser& m_tree;
+    TreeBrowser* m_tree;
 };
 
 TreeBrowser::TreeBrowser(TreeContext context, QWidget* parent)
     : QTreeView(parent)
     , m_ctx(std::move(context))
     , m_model(new FolderTreeModel(m_ctx.ns, m_ctx.jobs, m_ctx.icons, this))
-    , m_commands(std::make_unique<Target>(*this))
+    , m_commands(std::make_shared<Target>(*this))
 {
     setObjectName(QStringLiteral("FolderTree"));
     setModel(m_model);
@@ -197,6 +205,12 @@ TreeBrowser::TreeBrowser(TreeContext context, QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setAutoScroll(true);
+    // a deep node keeps its whole name: the column is as wide as the rows shown, and a
+    // narrow bar scrolls sideways
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     connect(this, &QTreeView::expanded, m_model, &FolderTreeModel::Expand);
     connect(this, &QTreeView::collapsed, m_model, &FolderTreeModel::Collapse);
@@ -216,12 +230,18 @@ TreeBrowser::TreeBrowser(TreeContext context, QWidget* parent)
 
 TreeBrowser::~TreeBrowser()
 {
+    m_commands->Detach();
     EndSync();
 }
 
 CommandTarget& TreeBrowser::Commands() const
 {
     return *m_commands;
+}
+
+std::shared_ptr<CommandTarget> TreeBrowser::CommandLink() const
+{
+    return m_commands;
 }
 
 QModelIndex TreeBrowser::Selected() const
@@ -277,6 +297,35 @@ void TreeBrowser::ContinueSync()
         m_syncNode = child;
         ++m_syncLevel;
     }
+}
+
+void TreeBrowser::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    QScrollBar* sideways = horizontalScrollBar();
+    const int before = sideways->value();
+    QTreeView::scrollTo(index, hint);
+    if (!index.isValid() || index.model() != m_model)
+        return;
+    // the view scrolls sideways to the column's start, which in a tree of one column is
+    // wherever the node is not; the node's own extent decides instead
+    executeDelayedItemsLayout();
+    header()->resizeSections(QHeaderView::ResizeToContents);
+    updateGeometries();
+    sideways->setValue(before);
+    const QRect label = visualRect(index);
+    if (label.isEmpty())
+        return;
+    // the expand button stays in sight with the label
+    const int left = label.left() - indentation();
+    const int right = label.left() + sizeHintForIndex(index).width();
+    const int width = viewport()->width();
+    int shift = 0;
+    if (left < 0 || right - left > width)
+        shift = left;
+    else if (right > width)
+        shift = right - width;
+    if (shift != 0)
+        sideways->setValue(sideways->value() + shift);
 }
 
 void TreeBrowser::Browse()

@@ -74,8 +74,11 @@ public:
     bool Syncing() const { return m_syncTarget.has_value(); }
 
     // The commands of the tree's node: the command chain's link of the tree, which
-    // claims commands only while the tree has the keyboard focus.
+    // claims commands only while the tree has the keyboard focus. The link may outlive
+    // the tree (a frame holds it until it goes itself): once the tree is gone it claims
+    // nothing.
     CommandTarget& Commands() const;
+    std::shared_ptr<CommandTarget> CommandLink() const;
     bool HasKeyboardFocus() const { return m_focused; }
 
     // Chooses an entry of a context or drop menu; the real one shows the menu at the position.
@@ -91,6 +94,11 @@ public:
     void PasteIntoSelected(bool link);
     void RefreshSelected();
     void ShowProperties();
+
+    // Scrolls the node into view as the view does, and sideways so that its label shows
+    // from its start (a deep node in a narrow bar), leaving the sideways scroll alone
+    // when the label is in view already.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -121,7 +129,7 @@ private:
 
     TreeContext m_ctx;
     FolderTreeModel* m_model;
-    std::unique_ptr<Target> m_commands;
+    std::shared_ptr<Target> m_commands;
     MenuChooser m_menuChooser;
     bool m_focused = false;
     std::optional<ItemIdList> m_syncTarget;

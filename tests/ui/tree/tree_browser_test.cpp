@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -211,6 +213,11 @@ TEST_F(TreeBrowserTest, FoldersThatGoLoseTheirNodes)
     tree.MakeDir("data/a/new");
     std::filesystem::remove(tree.Path("data/a/x"));
     EXPECT_TRUE(WaitFor([&] { return ChildTexts(a) == QStringList({"new", "y"}); })) << ChildTexts(a).join(",").toStdString();
+    // links to folders come and go as folders do
+    tree.MakeLink("data/a/link", "../keep");
+    EXPECT_TRUE(WaitFor([&] { return ChildTexts(a) == QStringList({"link", "new", "y"}); })) << ChildTexts(a).join(",").toStdString();
+    std::filesystem::remove(tree.Path("data/a/link"));
+    EXPECT_TRUE(WaitFor([&] { return ChildTexts(a) == QStringList({"new", "y"}); })) << ChildTexts(a).join(",").toStdString();
 
     // the expanded folder itself goes: its node goes with everything below it
     const int open = Model().OpenFolderCount();
@@ -330,6 +337,50 @@ TEST_F(TreeBrowserTest, ClaimsCommandsOnlyWhileItHasTheFocus)
     QFocusEvent focusOut(QEvent::FocusOut, Qt::MouseFocusReason);
     QApplication::sendEvent(browser.get(), &focusOut);
     EXPECT_FALSE(target.OnUpdateCommand(cmd::kDetails, state));
+}
+
+// A deep node in a narrow tree keeps its whole name: the view scrolls sideways to it
+// when it follows a folder, and leaves the sideways scroll alone for a node in view.
+TEST_F(TreeBrowserTest, ScrollsSidewaysToADeepNode)
+{
+    const std::string name = "a_folder_name_far_too_long_for_a_narrow_bar";
+    const std::string deep = tree.MakeDir("data/d1/d2/d3/d4/d5/d6/" + name);
+    browser->resize(160, 300);
+    SyncTo(deep);
+    ASSERT_TRUE(WaitFor([&] { return !browser->Syncing(); }));
+    QScrollBar* sideways = browser->horizontalScrollBar();
+    EXPECT_GT(sideways->maximum(), 0) << "a narrow tree scrolls sideways";
+    const auto labelShown = [&](const QModelIndex& node) {
+        const QRect label = browser->visualRect(node);
+        return label.left() >= 0 && label.left() < browser->viewport()->width() / 2;
+    };
+    EXPECT_TRUE(labelShown(Current())) << browser->visualRect(Current()).left();
+    EXPECT_EQ(Current().data().toString().toStdString(), name) << "the name is not cut short";
+    EXPECT_GE(browser->header()->sectionSize(0), browser->sizeHintForIndex(Current()).width());
+
+    // the Desktop, far to the left, brings the view back; a node already in view stays
+    browser->scrollTo(Model().DesktopIndex());
+    EXPECT_EQ(sideways->value(), 0);
+    const int back = sideways->value();
+    browser->scrollTo(Model().DesktopIndex());
+    EXPECT_EQ(sideways->value(), back);
+    browser->scrollTo(Current());
+    EXPECT_TRUE(labelShown(Current()));
+}
+
+// The tree's link of the command chain outlives the tree in the frame's hands: once the
+// tree is gone it claims nothing rather than reaching into it.
+TEST_F(TreeBrowserTest, ItsCommandLinkClaimsNothingOnceTheTreeIsGone)
+{
+    SyncTo(tree.MakeDir("data"));
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(browser.get(), &focusIn);
+    const std::shared_ptr<CommandTarget> link = browser->CommandLink();
+    CommandState state;
+    ASSERT_TRUE(link->OnUpdateCommand(cmd::kCopy, state));
+    browser.reset();
+    EXPECT_FALSE(link->OnUpdateCommand(cmd::kCopy, state));
+    EXPECT_FALSE(link->OnCommand(cmd::kCopy));
 }
 
 } // namespace
