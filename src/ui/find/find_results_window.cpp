@@ -3,6 +3,7 @@
 #include "base/general_settings.h"
 #include "base/registry_keys.h"
 #include "base/row_order.h"
+#include "base/row_sort_keys.h"
 #include "base/settings_store.h"
 #include "base/sort_param.h"
 #include "base/text_forms.h"
@@ -110,7 +111,7 @@ public:
             return;
         const int first = rowCount();
         beginInsertRows({}, first, first + static_cast<int>(matches.size()) - 1);
-        m_rows.reserve(m_rows.size() + matches.size());
+        // room for this batch only would move every row at every batch: the vector grows as it will
         for (FindMatch& match : matches) {
             if (m_folders.empty() || m_folders.back() != match.folder)
                 m_folders.push_back(std::move(match.folder));
@@ -125,6 +126,7 @@ public:
                                                     : match.data.modified;
             m_rows.push_back(std::move(row));
         }
+        m_sortKeys.Clear();
         endInsertRows();
     }
 
@@ -140,6 +142,7 @@ public:
             const int last = rows[end - 1];
             beginRemoveRows({}, first, last);
             m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            m_sortKeys.Clear();
             endRemoveRows();
             end = begin;
         }
@@ -168,41 +171,52 @@ public:
         return CompareRowKeys(KeyOf(left), KeyOf(right), param, DateKind::kModified);
     }
 
-    // All rows in that order at once; folders are ranked once, so a million rows sorted by
-    // folder compare integers and names, not paths.
+    // All rows in that order at once. The pane's keys are gathered once into compact sort
+    // keys (kept in step with the rows until rows come or go) and sorted by radix. By
+    // folder, the folders are ranked once, the rows counted into their folder's place and
+    // each folder's rows ordered by name, so a million rows never compare paths.
     std::vector<int> Order(std::uint32_t param) const
     {
-        std::vector<int> order(m_rows.size());
-        std::iota(order.begin(), order.end(), 0);
         if (SortParamKey(param) != cmd::kSortByFolder) {
-            std::stable_sort(order.begin(), order.end(), [this, param](int a, int b) {
-                return CompareRowKeys(KeyOf(At(a)), KeyOf(At(b)), param, DateKind::kModified) < 0;
-            });
-            return order;
+            if (m_sortKeys.Size() != m_rows.size())
+                m_sortKeys.Build(m_rows, DateKind::kModified, &KeyOf);
+            return m_sortKeys.Order(param);
         }
         std::vector<std::uint32_t> folders(m_folders.size());
         std::iota(folders.begin(), folders.end(), 0u);
         std::sort(folders.begin(), folders.end(), [this](std::uint32_t a, std::uint32_t b) {
             return CompareFolders(m_folders[a], m_folders[b]) < 0;
         });
+        const bool ascending = SortParamAscending(param);
+        // equal paths (a folder met twice) share a rank; descending turns the ranks round
         std::vector<std::uint32_t> rank(m_folders.size());
-        std::uint32_t next = 0;
+        std::uint32_t ranks = 0;
         for (std::size_t i = 0; i < folders.size(); ++i) {
             if (i > 0 && m_folders[folders[i]] != m_folders[folders[i - 1]])
-                ++next;
-            rank[folders[i]] = next;
+                ++ranks;
+            rank[folders[i]] = ranks;
         }
-        const bool ascending = SortParamAscending(param);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            const Row& left = At(a);
-            const Row& right = At(b);
-            int result = 0;
-            if (rank[left.folder] != rank[right.folder])
-                result = rank[left.folder] < rank[right.folder] ? -1 : 1;
-            else
-                result = CompareNames(left.name, right.name);
-            return (ascending ? result : -result) < 0;
-        });
+        ++ranks;
+        if (!ascending)
+            for (std::uint32_t& r : rank)
+                r = ranks - 1 - r;
+        // a stable counting sort by rank
+        std::vector<std::size_t> start(static_cast<std::size_t>(ranks) + 1, 0);
+        for (const Row& row : m_rows)
+            ++start[rank[row.folder] + 1];
+        std::partial_sum(start.begin(), start.end(), start.begin());
+        std::vector<int> order(m_rows.size());
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            order[next[rank[m_rows[i].folder]]++] = static_cast<int>(i);
+        for (std::uint32_t r = 0; r < ranks; ++r) {
+            const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[r]);
+            const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[r + 1]);
+            std::stable_sort(first, last, [this, ascending](int a, int b) {
+                const int result = CompareNames(At(a).name, At(b).name);
+                return (ascending ? result : -result) < 0;
+            });
+        }
         return order;
     }
 
@@ -214,6 +228,8 @@ protected:
         for (int from : newOrder)
             rows.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
         m_rows = std::move(rows);
+        if (m_sortKeys.Size() == m_rows.size())
+            m_sortKeys.Permute(newOrder);
     }
 
 private:
@@ -232,6 +248,7 @@ private:
     QIcon m_fileIcon;
     std::vector<Row> m_rows;
     std::vector<std::string> m_folders;
+    mutable RowSortKeys m_sortKeys; // empty, or one key for each row in the rows' order
 };
 
 // What the worker and the window share. The worker posts to the window only while
@@ -240,6 +257,11 @@ struct FindResultsWindow::Channel {
     std::mutex mutex;
     std::condition_variable endedSignal;
     FindResultsWindow* window = nullptr;
+    // Matches handed over and not yet taken by the window: batches that come while the
+    // window is busy wait here and join the next append, so a window slower than the
+    // search adds fewer, larger ranges instead of falling behind one batch at a time.
+    std::vector<FindMatch> pending;
+    bool takePosted = false;
     std::string scanning;
     bool scanningChanged = false;
     bool ended = false;
@@ -322,11 +344,19 @@ bool FindResultsWindow::Start()
     auto work = [channel, criteria = m_criteria, ns = m_services.ns, search](const std::atomic<bool>& stop) {
         FindSink sink;
         sink.matches = [channel](std::vector<FindMatch>&& batch) {
-            auto shared = std::make_shared<std::vector<FindMatch>>(std::move(batch));
             const std::lock_guard lock(channel->mutex);
-            if (FindResultsWindow* window = channel->window)
-                QMetaObject::invokeMethod(
-                    window, [window, shared] { window->AddMatches(std::move(*shared)); }, Qt::QueuedConnection);
+            FindResultsWindow* window = channel->window;
+            if (!window)
+                return;
+            if (channel->pending.empty())
+                channel->pending = std::move(batch);
+            else
+                channel->pending.insert(channel->pending.end(), std::make_move_iterator(batch.begin()),
+                                        std::make_move_iterator(batch.end()));
+            if (!channel->takePosted) {
+                channel->takePosted = true;
+                QMetaObject::invokeMethod(window, [window] { window->TakePending(); }, Qt::QueuedConnection);
+            }
         };
         sink.scanning = [channel](const std::string& folder) {
             const std::lock_guard lock(channel->mutex);
@@ -370,10 +400,22 @@ void FindResultsWindow::AddMatches(std::vector<FindMatch> matches)
     m_model->Append(std::move(matches));
 }
 
+void FindResultsWindow::TakePending()
+{
+    std::vector<FindMatch> matches;
+    {
+        const std::lock_guard lock(m_channel->mutex);
+        matches.swap(m_channel->pending);
+        m_channel->takePosted = false;
+    }
+    AddMatches(std::move(matches));
+}
+
 void FindResultsWindow::SearchEnded()
 {
     if (!m_searching)
         return;
+    TakePending(); // the last batch, should its append not have come yet
     m_searching = false;
     m_progress->stop();
     {

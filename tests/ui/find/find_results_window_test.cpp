@@ -48,14 +48,14 @@ FindMatch Match(const std::string& folder, const std::string& name, bool directo
 
 class FindResultsWindowTest : public ::testing::Test {
 protected:
-    FindResultsWindow* Open(std::shared_ptr<FakeSearch> fake)
+    FindResultsWindow* Open(std::shared_ptr<FakeSearch> fake, int autoCloseMs = 20)
     {
         FindResultsServices services{jobs, store, prompts, keyboard, launcher, general, ns};
         services.browse = [this](const std::string& folder, const std::vector<std::string>& names) {
             browsedFolder = folder;
             browsedNames = names;
         };
-        services.autoCloseMs = 20;
+        services.autoCloseMs = autoCloseMs;
         services.search = [fake](const FindCriteria& criteria, const ShellNamespace&, const std::atomic<bool>& stop,
                                  const FindSink& sink) {
             fake->seen = criteria;
@@ -142,6 +142,46 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     QTRY_VERIFY(window.isNull());
 }
 
+// The window orders its rows from gathered keys, not by its comparison: both orders
+// agree for every key and direction, ties kept as the rows came (folders that differ
+// only in case, names that differ only in case, equal sizes and times, types beyond
+// ASCII).
+TEST_F(FindResultsWindowTest, GatheredOrderAgreesWithTheComparison)
+{
+    std::vector<FindMatch> rows;
+    int i = 0;
+    const char* const names[] = {"Readme", "readme", "a.tar.gz", "b.TXT", "c.txt",
+                                 "z",      "sub",    "\xc3\xa9.txt", "x.\xc3\x9c"};
+    for (const char* folder : {"/b", "/B", "/a", "/a/x"}) {
+        for (const char* name : names) {
+            const std::uint64_t size = static_cast<std::uint64_t>(i * 7 % 3) * 100;
+            FindMatch match = Match(folder, name, std::string(name) == "sub", size);
+            match.data.modified = 1000 + i * 5 % 4;
+            rows.push_back(std::move(match));
+            ++i;
+        }
+    }
+    auto fake = std::make_shared<FakeSearch>();
+    fake->batches = {rows};
+    QPointer<FindResultsWindow> gathered = Open(fake);
+    QPointer<FindResultsWindow> compared = Open(fake);
+    compared->List().SetOrdering({});
+    QTRY_VERIFY(!gathered->Searching() && !compared->Searching());
+    for (const int key : {cmd::kSortByName, cmd::kSortByFolder, cmd::kSortBySize, cmd::kSortByDate, cmd::kSortByType}) {
+        for (const bool ascending : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "key " << key << (ascending ? " ascending" : " descending"));
+            for (FindResultsWindow* window : {gathered.data(), compared.data()}) {
+                window->List().OnCommand(key);
+                if (window->List().Ascending() != ascending)
+                    window->List().OnCommand(cmd::kAscending);
+            }
+            EXPECT_EQ(Paths(*gathered), Paths(*compared));
+        }
+    }
+    delete gathered;
+    delete compared;
+}
+
 // Escape stops the search and keeps the rows (what the worker sends after it noticed the
 // stop too); a second Escape closes the window and keeps its place.
 TEST_F(FindResultsWindowTest, EscapeStopsThenCloses)
@@ -166,7 +206,8 @@ TEST_F(FindResultsWindowTest, EscapeStopsThenCloses)
 // A search that finds nothing says so and the window goes by itself.
 TEST_F(FindResultsWindowTest, NothingFoundClosesItself)
 {
-    QPointer<FindResultsWindow> window = Open(std::make_shared<FakeSearch>());
+    // long enough for the status to be read before the window goes
+    QPointer<FindResultsWindow> window = Open(std::make_shared<FakeSearch>(), 1000);
     QTRY_VERIFY(!window.isNull() && !window->Searching());
     EXPECT_EQ(window->StatusText(), QStringLiteral("No matching items found -- why don't I self-destruct?"));
     QTRY_VERIFY(window.isNull());
