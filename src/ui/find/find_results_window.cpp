@@ -10,6 +10,7 @@
 #include "base/window_rect.h"
 #include "shell/file_operation.h"
 #include "shell/shell_namespace.h"
+#include "shell/thread_priority.h"
 #include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/services.h"
@@ -342,6 +343,8 @@ bool FindResultsWindow::Start()
     FindSearch search = m_services.search ? m_services.search : FindSearch(&SearchFiles);
     std::shared_ptr<Channel> channel = m_channel;
     auto work = [channel, criteria = m_criteria, ns = m_services.ns, search](const std::atomic<bool>& stop) {
+        // a long search yields to the window and to everything else (the thread is the job's own)
+        LowerThreadToIdlePriority();
         FindSink sink;
         sink.matches = [channel](std::vector<FindMatch>&& batch) {
             const std::lock_guard lock(channel->mutex);

@@ -23,6 +23,10 @@
 #include <mutex>
 #include <thread>
 
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace bivora::test {
 namespace {
 
@@ -33,6 +37,7 @@ struct FakeSearch {
     bool runUntilStopped = false;
     std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
+    std::atomic<bool> idlePriority{false};
     FindCriteria seen;
 };
 
@@ -59,6 +64,8 @@ protected:
         services.search = [fake](const FindCriteria& criteria, const ShellNamespace&, const std::atomic<bool>& stop,
                                  const FindSink& sink) {
             fake->seen = criteria;
+            fake->idlePriority = ::sched_getscheduler(0) == SCHED_IDLE
+                || ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) == 19;
             fake->started = true;
             for (std::vector<FindMatch> batch : fake->batches)
                 sink.matches(std::move(batch));
@@ -122,6 +129,7 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     QPointer<FindResultsWindow> window = Open(fake);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Searching... (ESC to cancel)"));
     QTRY_VERIFY(!window->Searching());
+    EXPECT_TRUE(fake->idlePriority); // the search yields to the window
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Find results in /look,/here"));
     EXPECT_EQ(window->StatusText(), QStringLiteral("5 item(s) found"));
     EXPECT_EQ(Paths(*window), (std::vector<std::string>{"/a/w.txt", "/a/x", "/B/y", "/b/c.txt", "/b/z.txt"}));
