@@ -39,6 +39,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <numeric>
 
@@ -258,10 +259,12 @@ struct FindResultsWindow::Channel {
     std::mutex mutex;
     std::condition_variable endedSignal;
     FindResultsWindow* window = nullptr;
-    // Matches handed over and not yet taken by the window: batches that come while the
+    // Batches handed over and not yet taken by the window: those that come while the
     // window is busy wait here and join the next append, so a window slower than the
     // search adds fewer, larger ranges instead of falling behind one batch at a time.
-    std::vector<FindMatch> pending;
+    // Only moved in and out under the lock, which the worker at its low priority holds
+    // for no longer than that.
+    std::vector<std::vector<FindMatch>> pending;
     bool takePosted = false;
     std::string scanning;
     bool scanningChanged = false;
@@ -351,11 +354,7 @@ bool FindResultsWindow::Start()
             FindResultsWindow* window = channel->window;
             if (!window)
                 return;
-            if (channel->pending.empty())
-                channel->pending = std::move(batch);
-            else
-                channel->pending.insert(channel->pending.end(), std::make_move_iterator(batch.begin()),
-                                        std::make_move_iterator(batch.end()));
+            channel->pending.push_back(std::move(batch));
             if (!channel->takePosted) {
                 channel->takePosted = true;
                 QMetaObject::invokeMethod(window, [window] { window->TakePending(); }, Qt::QueuedConnection);
@@ -405,12 +404,18 @@ void FindResultsWindow::AddMatches(std::vector<FindMatch> matches)
 
 void FindResultsWindow::TakePending()
 {
-    std::vector<FindMatch> matches;
+    std::vector<std::vector<FindMatch>> batches;
     {
         const std::lock_guard lock(m_channel->mutex);
-        matches.swap(m_channel->pending);
+        batches.swap(m_channel->pending);
         m_channel->takePosted = false;
     }
+    if (batches.empty())
+        return;
+    std::vector<FindMatch> matches = std::move(batches.front());
+    for (std::size_t i = 1; i < batches.size(); ++i)
+        matches.insert(matches.end(), std::make_move_iterator(batches[i].begin()),
+                       std::make_move_iterator(batches[i].end()));
     AddMatches(std::move(matches));
 }
 

@@ -150,6 +150,26 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     QTRY_VERIFY(window.isNull());
 }
 
+// Unsorted, the rows stay in the order the search found them, however its batches were
+// gathered while the window was busy.
+TEST_F(FindResultsWindowTest, UnsortedRowsKeepTheSearchOrder)
+{
+    auto fake = std::make_shared<FakeSearch>();
+    std::vector<std::string> expected;
+    for (int batch = 0; batch < 5; ++batch) {
+        fake->batches.emplace_back();
+        for (const char* name : {"b", "a"}) {
+            const std::string folder = "/" + std::to_string(4 - batch);
+            fake->batches.back().push_back(Match(folder, name));
+            expected.push_back(folder + "/" + name);
+        }
+    }
+    store.WriteInt(registry::section::kFindFileFolderSettings, registry::value::kSortBy, cmd::kUnsorted);
+    std::unique_ptr<FindResultsWindow> window(Open(fake));
+    QTRY_VERIFY(!window->Searching());
+    EXPECT_EQ(Paths(*window), expected);
+}
+
 // The window orders its rows from gathered keys, not by its comparison: both orders
 // agree for every key and direction, ties kept as the rows came (folders that differ
 // only in case, names that differ only in case, equal sizes and times, types beyond
