@@ -63,24 +63,7 @@ compare() {
 
 if [ "$only" != text ]; then
   echo "making the tree in $work/tree ..."
-  python3 - "$work/tree" <<'PY'
-import os, sys
-root = sys.argv[1]
-files, matches, k = 180_000, 27_085, 0
-for a in range(100):
-    top = os.path.join(root, f"t{a:02}")
-    os.makedirs(top)
-    for b in range(200):
-        folder = top if b == 199 else os.path.join(top, f"s{b:03}")
-        if b != 199:
-            os.mkdir(folder)
-        for f in range(9):
-            # the *.txt files spread evenly over the whole tree
-            txt = (k + 1) * matches // files != k * matches // files
-            k += 1
-            name = f"f{f}.txt" if txt else f"f{f}.{('dat', 'log', 'c', 'h')[f % 4]}"
-            open(os.path.join(folder, name), "wb").close()
-PY
+  make_find_tree "$work/tree"
   entries=$(find "$work/tree" -mindepth 1 | wc -l)
   folders=$(find "$work/tree" -mindepth 1 -type d | wc -l)
   txt=$(find "$work/tree" -name '*.txt' | wc -l)

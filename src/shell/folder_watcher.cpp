@@ -1,5 +1,7 @@
 #include "shell/folder_watcher.h"
 
+#include "shell/thread_priority.h"
+
 #include <cerrno>
 #include <cstdint>
 
@@ -21,14 +23,6 @@ namespace {
 constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
 constexpr std::uint32_t kContentEvents = IN_CLOSE_WRITE | IN_MODIFY;
 constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
-
-// The calling thread yields to everything else: SCHED_IDLE, else the lowest nice value.
-void LowerToIdlePriority()
-{
-    sched_param param {};
-    if (::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &param) != 0)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
-}
 
 } // namespace
 
@@ -155,7 +149,7 @@ void FolderWatcher::Run(const std::atomic<bool>* mayNotify, const std::function<
 {
     if (m_error != 0 || !m_inotify.Valid())
         return;
-    LowerToIdlePriority();
+    LowerThreadToIdlePriority();
     using Clock = std::chrono::steady_clock;
     pollfd fds[2] = {{m_inotify.Get(), POLLIN, 0}, {m_wake.Get(), POLLIN, 0}};
     bool settling = false;

@@ -292,7 +292,7 @@ void AppWindow::FindFiles(const std::string& folder, QWidget* frame)
         return;
     GeneralSettings& general = m_app.Settings();
     const std::optional<FindCriteria> criteria = AskFindCriteria(
-        {m_app.Store(), m_prompts, m_shared.grep, m_shared.findFile, *ns, m_shared.driveFolders,
+        {m_app.Store(), m_prompts, m_shared.grep, m_shared.findFile, *ns, m_shared.driveFolders, m_app.Jobs(),
          DateKindFromSetting(general.fileDateUzed), general.historyItems},
         folder, frame);
     if (!criteria)

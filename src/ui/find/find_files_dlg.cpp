@@ -5,6 +5,7 @@
 #include "shell/shell_namespace.h"
 #include "ui/commands/edit_text.h"
 #include "ui/commands/services.h"
+#include "ui/jobs/off_thread_read.h"
 #include "ui/widgets/history_picker.h"
 
 #include <QCheckBox>
@@ -337,11 +338,35 @@ void FindFilesDlg::accept()
     input.sizeAtMost = m_sizeKind->currentIndex() == 1;
 
     const FindFilesDlgServices& services = m_services;
-    const std::string base = EditTextToBytes(m_initialLookIn);
-    const std::optional<FindProblem> problem =
-        ValidateFindInput(input, Today(), [&services, &base](std::string_view entry) {
-            return FolderPathOf(services.ns, entry, base, services.driveFolders);
-        });
+    // The checks run on a worker, which owns what it reads: one left behind on a dead
+    // mount after Escape touches nothing of the dialog's.
+    struct Check {
+        FindInput input;
+        CivilDate today;
+        std::string base;
+        DriveFolders drives;
+        FolderOfEntry folderOf;
+        std::optional<FindProblem> problem;
+    };
+    auto check = std::make_shared<Check>(
+        Check{input, Today(), EditTextToBytes(m_initialLookIn), services.driveFolders, services.folderOf, {}});
+    const ShellNamespace* ns = &services.ns;
+    std::shared_ptr<const ShellNamespace> keep = ns->weak_from_this().lock();
+    const bool checked = RunOffGuiThread(
+        services.jobs,
+        [check, ns, keep](const std::atomic<bool>&) {
+            FolderOfEntry folderOf = check->folderOf;
+            if (!folderOf)
+                folderOf = [&check, ns](std::string_view entry) {
+                    return FolderPathOf(*ns, entry, check->base, check->drives);
+                };
+            check->problem = ValidateFindInput(check->input, check->today, folderOf);
+        },
+        {});
+    if (!checked)
+        return; // given up: the dialog stays as it was
+    input = std::move(check->input);
+    const std::optional<FindProblem> problem = std::move(check->problem);
     m_lookIn->setEditText(BytesToEditText(input.lookIn));
     ShowDate(m_until, input.until);
     if (problem) {

@@ -22,6 +22,7 @@ class QWidget;
 
 namespace bivora {
 
+class JobRegistry;
 class Prompts;
 class SettingsStore;
 class ShellNamespace;
@@ -36,11 +37,17 @@ struct FindFilesDlgServices {
     FindFileSettings& settings;
     const ShellNamespace& ns;
     const DriveFolders& driveFolders;
+    // Find resolves the Look in entries on a worker of these jobs, so that a folder on a
+    // mount that does not answer leaves the dialog painting (Escape gives up the check).
+    JobRegistry& jobs;
     DateKind dateKind = DateKind::kModified; // the date the panes show
     int historyItems = 20;
     // The root folders of the mounted local volumes, for Scan all drives; unset: the
     // namespace's drives that are neither removable nor on the network.
     std::function<std::vector<std::string>()> localDrives = {};
+    // The folder a Look in entry names, run on the worker; unset: FolderPathOf with the
+    // namespace, relative entries against the folder the dialog opened with.
+    FolderOfEntry folderOf = {};
 };
 
 // "Find files or folders": the criteria of a search. The process-wide values fill it
@@ -48,7 +55,8 @@ struct FindFilesDlgServices {
 // switches start off every time. Find reads the fields (an unreadable date names the
 // locale's short date format), runs the checks in their order (a failure is a message,
 // the field at fault focused, the dialog left open) and on success puts the texts at
-// the front of their histories.
+// the front of their histories. The checks run on a worker while the dialog waits and
+// keeps painting; Escape during that wait leaves the dialog as it was.
 class FindFilesDlg final : public QDialog {
 public:
     FindFilesDlg(const FindFilesDlgServices& services, const std::string& lookIn, QWidget* parent);

@@ -3,12 +3,14 @@
 #include "base/general_settings.h"
 #include "base/registry_keys.h"
 #include "base/row_order.h"
+#include "base/row_sort_keys.h"
 #include "base/settings_store.h"
 #include "base/sort_param.h"
 #include "base/text_forms.h"
 #include "base/window_rect.h"
 #include "shell/file_operation.h"
 #include "shell/shell_namespace.h"
+#include "shell/thread_priority.h"
 #include "ui/commands/byte_text.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/services.h"
@@ -37,6 +39,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <numeric>
 
@@ -110,7 +113,7 @@ public:
             return;
         const int first = rowCount();
         beginInsertRows({}, first, first + static_cast<int>(matches.size()) - 1);
-        m_rows.reserve(m_rows.size() + matches.size());
+        // room for this batch only would move every row at every batch: the vector grows as it will
         for (FindMatch& match : matches) {
             if (m_folders.empty() || m_folders.back() != match.folder)
                 m_folders.push_back(std::move(match.folder));
@@ -125,6 +128,7 @@ public:
                                                     : match.data.modified;
             m_rows.push_back(std::move(row));
         }
+        m_sortKeys.Clear();
         endInsertRows();
     }
 
@@ -140,6 +144,7 @@ public:
             const int last = rows[end - 1];
             beginRemoveRows({}, first, last);
             m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            m_sortKeys.Clear();
             endRemoveRows();
             end = begin;
         }
@@ -168,41 +173,52 @@ public:
         return CompareRowKeys(KeyOf(left), KeyOf(right), param, DateKind::kModified);
     }
 
-    // All rows in that order at once; folders are ranked once, so a million rows sorted by
-    // folder compare integers and names, not paths.
+    // All rows in that order at once. The pane's keys are gathered once into compact sort
+    // keys (kept in step with the rows until rows come or go) and sorted by radix. By
+    // folder, the folders are ranked once, the rows counted into their folder's place and
+    // each folder's rows ordered by name, so a million rows never compare paths.
     std::vector<int> Order(std::uint32_t param) const
     {
-        std::vector<int> order(m_rows.size());
-        std::iota(order.begin(), order.end(), 0);
         if (SortParamKey(param) != cmd::kSortByFolder) {
-            std::stable_sort(order.begin(), order.end(), [this, param](int a, int b) {
-                return CompareRowKeys(KeyOf(At(a)), KeyOf(At(b)), param, DateKind::kModified) < 0;
-            });
-            return order;
+            if (m_sortKeys.Size() != m_rows.size())
+                m_sortKeys.Build(m_rows, DateKind::kModified, &KeyOf);
+            return m_sortKeys.Order(param);
         }
         std::vector<std::uint32_t> folders(m_folders.size());
         std::iota(folders.begin(), folders.end(), 0u);
         std::sort(folders.begin(), folders.end(), [this](std::uint32_t a, std::uint32_t b) {
             return CompareFolders(m_folders[a], m_folders[b]) < 0;
         });
+        const bool ascending = SortParamAscending(param);
+        // equal paths (a folder met twice) share a rank; descending turns the ranks round
         std::vector<std::uint32_t> rank(m_folders.size());
-        std::uint32_t next = 0;
+        std::uint32_t ranks = 0;
         for (std::size_t i = 0; i < folders.size(); ++i) {
             if (i > 0 && m_folders[folders[i]] != m_folders[folders[i - 1]])
-                ++next;
-            rank[folders[i]] = next;
+                ++ranks;
+            rank[folders[i]] = ranks;
         }
-        const bool ascending = SortParamAscending(param);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            const Row& left = At(a);
-            const Row& right = At(b);
-            int result = 0;
-            if (rank[left.folder] != rank[right.folder])
-                result = rank[left.folder] < rank[right.folder] ? -1 : 1;
-            else
-                result = CompareNames(left.name, right.name);
-            return (ascending ? result : -result) < 0;
-        });
+        ++ranks;
+        if (!ascending)
+            for (std::uint32_t& r : rank)
+                r = ranks - 1 - r;
+        // a stable counting sort by rank
+        std::vector<std::size_t> start(static_cast<std::size_t>(ranks) + 1, 0);
+        for (const Row& row : m_rows)
+            ++start[rank[row.folder] + 1];
+        std::partial_sum(start.begin(), start.end(), start.begin());
+        std::vector<int> order(m_rows.size());
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            order[next[rank[m_rows[i].folder]]++] = static_cast<int>(i);
+        for (std::uint32_t r = 0; r < ranks; ++r) {
+            const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[r]);
+            const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[r + 1]);
+            std::stable_sort(first, last, [this, ascending](int a, int b) {
+                const int result = CompareNames(At(a).name, At(b).name);
+                return (ascending ? result : -result) < 0;
+            });
+        }
         return order;
     }
 
@@ -214,6 +230,8 @@ protected:
         for (int from : newOrder)
             rows.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
         m_rows = std::move(rows);
+        if (m_sortKeys.Size() == m_rows.size())
+            m_sortKeys.Permute(newOrder);
     }
 
 private:
@@ -232,6 +250,7 @@ private:
     QIcon m_fileIcon;
     std::vector<Row> m_rows;
     std::vector<std::string> m_folders;
+    mutable RowSortKeys m_sortKeys; // empty, or one key for each row in the rows' order
 };
 
 // What the worker and the window share. The worker posts to the window only while
@@ -240,6 +259,13 @@ struct FindResultsWindow::Channel {
     std::mutex mutex;
     std::condition_variable endedSignal;
     FindResultsWindow* window = nullptr;
+    // Batches handed over and not yet taken by the window: those that come while the
+    // window is busy wait here and join the next append, so a window slower than the
+    // search adds fewer, larger ranges instead of falling behind one batch at a time.
+    // Only moved in and out under the lock, which the worker at its low priority holds
+    // for no longer than that.
+    std::vector<std::vector<FindMatch>> pending;
+    bool takePosted = false;
     std::string scanning;
     bool scanningChanged = false;
     bool ended = false;
@@ -320,13 +346,19 @@ bool FindResultsWindow::Start()
     FindSearch search = m_services.search ? m_services.search : FindSearch(&SearchFiles);
     std::shared_ptr<Channel> channel = m_channel;
     auto work = [channel, criteria = m_criteria, ns = m_services.ns, search](const std::atomic<bool>& stop) {
+        // a long search yields to the window and to everything else (the thread is the job's own)
+        LowerThreadToIdlePriority();
         FindSink sink;
         sink.matches = [channel](std::vector<FindMatch>&& batch) {
-            auto shared = std::make_shared<std::vector<FindMatch>>(std::move(batch));
             const std::lock_guard lock(channel->mutex);
-            if (FindResultsWindow* window = channel->window)
-                QMetaObject::invokeMethod(
-                    window, [window, shared] { window->AddMatches(std::move(*shared)); }, Qt::QueuedConnection);
+            FindResultsWindow* window = channel->window;
+            if (!window)
+                return;
+            channel->pending.push_back(std::move(batch));
+            if (!channel->takePosted) {
+                channel->takePosted = true;
+                QMetaObject::invokeMethod(window, [window] { window->TakePending(); }, Qt::QueuedConnection);
+            }
         };
         sink.scanning = [channel](const std::string& folder) {
             const std::lock_guard lock(channel->mutex);
@@ -370,10 +402,28 @@ void FindResultsWindow::AddMatches(std::vector<FindMatch> matches)
     m_model->Append(std::move(matches));
 }
 
+void FindResultsWindow::TakePending()
+{
+    std::vector<std::vector<FindMatch>> batches;
+    {
+        const std::lock_guard lock(m_channel->mutex);
+        batches.swap(m_channel->pending);
+        m_channel->takePosted = false;
+    }
+    if (batches.empty())
+        return;
+    std::vector<FindMatch> matches = std::move(batches.front());
+    for (std::size_t i = 1; i < batches.size(); ++i)
+        matches.insert(matches.end(), std::make_move_iterator(batches[i].begin()),
+                       std::make_move_iterator(batches[i].end()));
+    AddMatches(std::move(matches));
+}
+
 void FindResultsWindow::SearchEnded()
 {
     if (!m_searching)
         return;
+    TakePending(); // the last batch, should its append not have come yet
     m_searching = false;
     m_progress->stop();
     {

@@ -52,7 +52,8 @@ struct FindResultsServices {
 class FindResultsModel;
 
 // "Find results": a modeless window whose worker runs one search and hands the matches
-// over in batches, each appended as one range of rows. Escape (or a close request)
+// over in batches, appended as ranges of rows (batches that came while the window was
+// busy join one range). Escape (or a close request)
 // during the search stops it and keeps the rows; once it is over, Escape closes the
 // window. Enter or a double click browses the first selected row's folder, F3 views a
 // file, Del deletes the selected items (Shift: for good) after their rows have gone.
@@ -89,6 +90,8 @@ protected:
 private:
     struct Channel;
 
+    // Appends what the worker has handed over since the last time.
+    void TakePending();
     bool HandleListKey(class QKeyEvent& event);
     void ShowMenu(const QPoint& globalPos);
     void SetStatus(const QString& text);

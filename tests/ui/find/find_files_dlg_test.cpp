@@ -4,6 +4,7 @@
 #include "base/grep_settings.h"
 #include "base/settings_store.h"
 #include "shell/shell_namespace.h"
+#include "ui/jobs/job_registry.h"
 
 #include "../../shell/temp_tree.h"
 #include "../test_services.h"
@@ -15,11 +16,16 @@
 #include <QLocale>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace bivora::test {
 namespace {
@@ -36,7 +42,8 @@ protected:
 
     FindFilesDlgServices Services()
     {
-        FindFilesDlgServices services{store, prompts, grep, settings, *ns, driveFolders};
+        FindFilesDlgServices services{store, prompts, grep, settings, *ns, driveFolders, jobs};
+        services.folderOf = folderOf;
         services.localDrives = [] { return std::vector<std::string>{"/", "/mnt/disk"}; };
         return services;
     }
@@ -75,8 +82,10 @@ protected:
         return child;
     }
 
+    JobRegistry jobs; // first made, last gone
     TempTree tree;
     std::shared_ptr<ShellNamespace> ns = std::make_shared<ShellNamespace>(tree.MakeEnvironment());
+    FolderOfEntry folderOf; // unset: the real resolution
     MemorySettingsStore store;
     ScriptedPrompts prompts;
     GrepSettings grep;
@@ -226,6 +235,68 @@ TEST_F(FindFilesDlgTest, ScanAllDrivesAndBack)
     });
     AskFindCriteria(Services(), tree.Root(), nullptr);
     EXPECT_EQ(seen, (QStringList{QStringLiteral("/,/mnt/disk"), QString::fromStdString(tree.Root())}));
+}
+
+// A Look in folder that does not answer (a dead mount) is checked on a worker: the
+// dialog's timers go on meanwhile and nothing is said; Escape gives the check up and
+// leaves the dialog open as it was; once the folder answers, Find goes through.
+TEST_F(FindFilesDlgTest, SlowLookInFoldersLeaveTheDialogResponsive)
+{
+    // shared with the worker, which a failed wait would leave behind
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int asked = 0;
+        bool open = false;
+    };
+    auto gate = std::make_shared<Gate>();
+    folderOf = [gate, data = tree.Path("data")](std::string_view entry) {
+        std::unique_lock lock(gate->mutex);
+        ++gate->asked;
+        gate->changed.wait_for(lock, std::chrono::seconds(30), [&] { return gate->open; });
+        return entry == "data" ? data : std::string();
+    };
+    const auto asked = [&gate] {
+        const std::lock_guard lock(gate->mutex);
+        return gate->asked;
+    };
+
+    int ticksWhileWaiting = 0;
+    bool openAfterEscape = false;
+    bool saidNothing = false;
+    prompts.AnswerDialog([&](QDialog& d) {
+        Child<QComboBox>(d, "lookIn")->setEditText(QStringLiteral("data"));
+        Child<QComboBox>(d, "named")->setEditText(QStringLiteral("*.txt"));
+        // first Find: given up with Escape once the timer has ticked during the wait
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (asked() > 0 && ++ticksWhileWaiting == 3)
+                QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        ticker.start(5);
+        d.accept();
+        ticker.stop();
+        openAfterEscape = d.result() != QDialog::Accepted;
+        saidNothing = prompts.Texts(ScriptedPrompts::Kind::Message).isEmpty();
+        // second Find: the folder answers after a few ticks
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (asked() > 1) {
+                const std::lock_guard lock(gate->mutex);
+                gate->open = true;
+                gate->changed.notify_all();
+            }
+        });
+        ticker.start(5);
+        d.accept();
+        return d.result();
+    });
+    const std::optional<FindCriteria> criteria = AskFindCriteria(Services(), tree.Root(), nullptr);
+    EXPECT_GE(ticksWhileWaiting, 3);
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(saidNothing);
+    ASSERT_TRUE(criteria.has_value());
+    EXPECT_EQ(criteria->lookIn, tree.Path("data"));
+    EXPECT_EQ(*settings.lookInHistory.First(), tree.Path("data"));
 }
 
 } // namespace

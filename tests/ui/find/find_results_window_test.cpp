@@ -23,6 +23,10 @@
 #include <mutex>
 #include <thread>
 
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace bivora::test {
 namespace {
 
@@ -33,6 +37,7 @@ struct FakeSearch {
     bool runUntilStopped = false;
     std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
+    std::atomic<bool> idlePriority{false};
     FindCriteria seen;
 };
 
@@ -48,17 +53,19 @@ FindMatch Match(const std::string& folder, const std::string& name, bool directo
 
 class FindResultsWindowTest : public ::testing::Test {
 protected:
-    FindResultsWindow* Open(std::shared_ptr<FakeSearch> fake)
+    FindResultsWindow* Open(std::shared_ptr<FakeSearch> fake, int autoCloseMs = 20)
     {
         FindResultsServices services{jobs, store, prompts, keyboard, launcher, general, ns};
         services.browse = [this](const std::string& folder, const std::vector<std::string>& names) {
             browsedFolder = folder;
             browsedNames = names;
         };
-        services.autoCloseMs = 20;
+        services.autoCloseMs = autoCloseMs;
         services.search = [fake](const FindCriteria& criteria, const ShellNamespace&, const std::atomic<bool>& stop,
                                  const FindSink& sink) {
             fake->seen = criteria;
+            fake->idlePriority = ::sched_getscheduler(0) == SCHED_IDLE
+                || ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) == 19;
             fake->started = true;
             for (std::vector<FindMatch> batch : fake->batches)
                 sink.matches(std::move(batch));
@@ -122,6 +129,7 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     QPointer<FindResultsWindow> window = Open(fake);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Searching... (ESC to cancel)"));
     QTRY_VERIFY(!window->Searching());
+    EXPECT_TRUE(fake->idlePriority); // the search yields to the window
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Find results in /look,/here"));
     EXPECT_EQ(window->StatusText(), QStringLiteral("5 item(s) found"));
     EXPECT_EQ(Paths(*window), (std::vector<std::string>{"/a/w.txt", "/a/x", "/B/y", "/b/c.txt", "/b/z.txt"}));
@@ -140,6 +148,66 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     EXPECT_EQ(window->PathOf(6), "/c/2");
     window->close();
     QTRY_VERIFY(window.isNull());
+}
+
+// Unsorted, the rows stay in the order the search found them, however its batches were
+// gathered while the window was busy.
+TEST_F(FindResultsWindowTest, UnsortedRowsKeepTheSearchOrder)
+{
+    auto fake = std::make_shared<FakeSearch>();
+    std::vector<std::string> expected;
+    for (int batch = 0; batch < 5; ++batch) {
+        fake->batches.emplace_back();
+        for (const char* name : {"b", "a"}) {
+            const std::string folder = "/" + std::to_string(4 - batch);
+            fake->batches.back().push_back(Match(folder, name));
+            expected.push_back(folder + "/" + name);
+        }
+    }
+    store.WriteInt(registry::section::kFindFileFolderSettings, registry::value::kSortBy, cmd::kUnsorted);
+    std::unique_ptr<FindResultsWindow> window(Open(fake));
+    QTRY_VERIFY(!window->Searching());
+    EXPECT_EQ(Paths(*window), expected);
+}
+
+// The window orders its rows from gathered keys, not by its comparison: both orders
+// agree for every key and direction, ties kept as the rows came (folders that differ
+// only in case, names that differ only in case, equal sizes and times, types beyond
+// ASCII).
+TEST_F(FindResultsWindowTest, GatheredOrderAgreesWithTheComparison)
+{
+    std::vector<FindMatch> rows;
+    int i = 0;
+    const char* const names[] = {"Readme", "readme", "a.tar.gz", "b.TXT", "c.txt",
+                                 "z",      "sub",    "\xc3\xa9.txt", "x.\xc3\x9c"};
+    for (const char* folder : {"/b", "/B", "/a", "/a/x"}) {
+        for (const char* name : names) {
+            const std::uint64_t size = static_cast<std::uint64_t>(i * 7 % 3) * 100;
+            FindMatch match = Match(folder, name, std::string(name) == "sub", size);
+            match.data.modified = 1000 + i * 5 % 4;
+            rows.push_back(std::move(match));
+            ++i;
+        }
+    }
+    auto fake = std::make_shared<FakeSearch>();
+    fake->batches = {rows};
+    QPointer<FindResultsWindow> gathered = Open(fake);
+    QPointer<FindResultsWindow> compared = Open(fake);
+    compared->List().SetOrdering({});
+    QTRY_VERIFY(!gathered->Searching() && !compared->Searching());
+    for (const int key : {cmd::kSortByName, cmd::kSortByFolder, cmd::kSortBySize, cmd::kSortByDate, cmd::kSortByType}) {
+        for (const bool ascending : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "key " << key << (ascending ? " ascending" : " descending"));
+            for (FindResultsWindow* window : {gathered.data(), compared.data()}) {
+                window->List().OnCommand(key);
+                if (window->List().Ascending() != ascending)
+                    window->List().OnCommand(cmd::kAscending);
+            }
+            EXPECT_EQ(Paths(*gathered), Paths(*compared));
+        }
+    }
+    delete gathered;
+    delete compared;
 }
 
 // Escape stops the search and keeps the rows (what the worker sends after it noticed the
@@ -166,7 +234,8 @@ TEST_F(FindResultsWindowTest, EscapeStopsThenCloses)
 // A search that finds nothing says so and the window goes by itself.
 TEST_F(FindResultsWindowTest, NothingFoundClosesItself)
 {
-    QPointer<FindResultsWindow> window = Open(std::make_shared<FakeSearch>());
+    // long enough for the status to be read before the window goes
+    QPointer<FindResultsWindow> window = Open(std::make_shared<FakeSearch>(), 1000);
     QTRY_VERIFY(!window.isNull() && !window->Searching());
     EXPECT_EQ(window->StatusText(), QStringLiteral("No matching items found -- why don't I self-destruct?"));
     QTRY_VERIFY(window.isNull());
