@@ -27,6 +27,8 @@ public:
     int BarId() const { return m_barId; }
     Stand CurrentStand() const;
     const BarSizes& Sizes() const { return m_sizes; }
+    // The sizes this bar gave itself have been laid out: a resize from now on is the user's.
+    bool Settled() const { return m_settled; }
     // Takes the sizes and applies the one of the present stand.
     void SetSizes(const BarSizes& sizes);
 

@@ -25,6 +25,7 @@
 #include "ui/editor/editor_document.h"
 #include "ui/editor/editor_window.h"
 #include "ui/editor/editor_windows.h"
+#include "../wait_until.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -597,10 +598,10 @@ TEST_F(AppWindowTest, ThumbnailBarShowsThePictureOfTheActivePanesFocusedFile)
     PaneView& pane = *window->LeftPane();
     const int row = pane.FocusName("shot.png", false);
     ASSERT_GE(row, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(window->Thumbs()->View().Picture().size(), QSize(40, 30), 5000);
+    WAIT_EQ(window->Thumbs()->View().Picture().size(), QSize(40, 30), 5000);
     // a folder clears it
     pane.FocusName("sub", false);
-    QTRY_VERIFY_WITH_TIMEOUT(window->Thumbs()->View().Picture().isNull(), 5000);
+    WAIT_UNTIL(window->Thumbs()->View().Picture().isNull(), 5000);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "../../shell/temp_tree.h"
 #include "../test_services.h"
+#include "../wait_until.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -62,7 +63,7 @@ protected:
 
     static void WaitIdle(EditorWindow& window)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(!window.Document().Busy(), 20000);
+        WAIT_UNTIL(!window.Document().Busy(), 20000);
     }
 
     ~EditorWindowTest() override
@@ -115,7 +116,7 @@ TEST_F(EditorWindowTest, NonTextNoticeDependsOnTheMode)
     for (const auto& row : rows) {
         EditorWindow* window = Open(path, row.readOnly);
         ASSERT_TRUE(window);
-        QTRY_COMPARE(window->Status().MessageText(), QString::fromLatin1(row.notice));
+        WAIT_EQ(window->Status().MessageText(), QString::fromLatin1(row.notice), 5000);
     }
 }
 
@@ -184,7 +185,7 @@ TEST_F(EditorWindowTest, EscapeDuringTheDumpKeepsTheText)
     const QTextDocument* text = window->Text().document();
     for (const auto stopIn : {EditorDocument::Work::Converting, EditorDocument::Work::Filling}) {
         ASSERT_TRUE(window->ExecuteCommand(edcmd::kHexadecimal));
-        QTRY_VERIFY_WITH_TIMEOUT(window->Document().CurrentWork() == stopIn, 20000);
+        WAIT_UNTIL(window->Document().CurrentWork() == stopIn, 20000);
         window->ExecuteCommand(edcmd::kExit); // Escape
         EXPECT_FALSE(window->Document().Busy());
         EXPECT_TRUE(window->isVisible());
@@ -328,7 +329,7 @@ TEST_F(EditorWindowTest, CloseAllAsksAboutUnsavedChanges)
         }
         return found;
     };
-    QTRY_COMPARE_WITH_TIMEOUT(loadedWindows().size(), 2, 20000);
+    WAIT_EQ(loadedWindows().size(), 2, 20000);
     const QList<EditorWindow*> open = loadedWindows();
     for (EditorWindow* window : open)
         if (window->View().path == dirty)

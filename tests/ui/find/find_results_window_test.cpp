@@ -11,6 +11,7 @@
 
 #include "../../shell/temp_tree.h"
 #include "../test_services.h"
+#include "../wait_until.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
@@ -128,7 +129,7 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     store.WriteInt(registry::section::kFindFileFolderSettings, registry::value::kSortBy, cmd::kSortByFolder);
     QPointer<FindResultsWindow> window = Open(fake);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Searching... (ESC to cancel)"));
-    QTRY_VERIFY(!window->Searching());
+    WAIT_UNTIL(!window->Searching(), 5000);
     EXPECT_TRUE(fake->idlePriority); // the search yields to the window
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Find results in /look,/here"));
     EXPECT_EQ(window->StatusText(), QStringLiteral("5 item(s) found"));
@@ -147,7 +148,7 @@ TEST_F(FindResultsWindowTest, BatchesBecomeRowsSortedWhenTheSearchEnds)
     EXPECT_EQ(window->RowCount(), 7);
     EXPECT_EQ(window->PathOf(6), "/c/2");
     window->close();
-    QTRY_VERIFY(window.isNull());
+    WAIT_UNTIL(window.isNull(), 5000);
 }
 
 // Unsorted, the rows stay in the order the search found them, however its batches were
@@ -166,7 +167,7 @@ TEST_F(FindResultsWindowTest, UnsortedRowsKeepTheSearchOrder)
     }
     store.WriteInt(registry::section::kFindFileFolderSettings, registry::value::kSortBy, cmd::kUnsorted);
     std::unique_ptr<FindResultsWindow> window(Open(fake));
-    QTRY_VERIFY(!window->Searching());
+    WAIT_UNTIL(!window->Searching(), 5000);
     EXPECT_EQ(Paths(*window), expected);
 }
 
@@ -194,7 +195,7 @@ TEST_F(FindResultsWindowTest, GatheredOrderAgreesWithTheComparison)
     QPointer<FindResultsWindow> gathered = Open(fake);
     QPointer<FindResultsWindow> compared = Open(fake);
     compared->List().SetOrdering({});
-    QTRY_VERIFY(!gathered->Searching() && !compared->Searching());
+    WAIT_UNTIL(!gathered->Searching() && !compared->Searching(), 5000);
     for (const int key : {cmd::kSortByName, cmd::kSortByFolder, cmd::kSortBySize, cmd::kSortByDate, cmd::kSortByType}) {
         for (const bool ascending : {true, false}) {
             SCOPED_TRACE(testing::Message() << "key " << key << (ascending ? " ascending" : " descending"));
@@ -218,16 +219,16 @@ TEST_F(FindResultsWindowTest, EscapeStopsThenCloses)
     fake->batches = {{Match("/a", "one")}};
     fake->runUntilStopped = true;
     QPointer<FindResultsWindow> window = Open(fake);
-    QTRY_COMPARE(window->RowCount(), 1);
-    QTRY_COMPARE(window->StatusText(), QStringLiteral("Searching: /somewhere"));
+    WAIT_EQ(window->RowCount(), 1, 5000);
+    WAIT_EQ(window->StatusText(), QStringLiteral("Searching: /somewhere"), 5000);
     QTest::keyClick(window->List().CurrentView(), Qt::Key_Escape);
-    QTRY_VERIFY(!window->Searching());
+    WAIT_UNTIL(!window->Searching(), 5000);
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(fake->ended);
     EXPECT_EQ(window->RowCount(), 2);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Find results in /look,/here"));
     QTest::keyClick(window->List().CurrentView(), Qt::Key_Escape);
-    QTRY_VERIFY(window.isNull());
+    WAIT_UNTIL(window.isNull(), 5000);
     EXPECT_TRUE(store.ReadString(registry::section::kFindFileFolderSettings, registry::value::kWindowRect));
 }
 
@@ -236,9 +237,9 @@ TEST_F(FindResultsWindowTest, NothingFoundClosesItself)
 {
     // long enough for the status to be read before the window goes
     QPointer<FindResultsWindow> window = Open(std::make_shared<FakeSearch>(), 1000);
-    QTRY_VERIFY(!window.isNull() && !window->Searching());
+    WAIT_UNTIL(!window.isNull() && !window->Searching(), 5000);
     EXPECT_EQ(window->StatusText(), QStringLiteral("No matching items found -- why don't I self-destruct?"));
-    QTRY_VERIFY(window.isNull());
+    WAIT_UNTIL(window.isNull(), 5000);
 }
 
 // A window that goes while its worker runs stops the worker and waits for it; what the
@@ -248,11 +249,11 @@ TEST_F(FindResultsWindowTest, DestroyedWhileSearchingStopsTheWorker)
     auto fake = std::make_shared<FakeSearch>();
     fake->runUntilStopped = true;
     FindResultsWindow* window = Open(fake);
-    QTRY_VERIFY(fake->started);
+    WAIT_UNTIL(fake->started, 5000);
     delete window;
     EXPECT_TRUE(fake->ended);
     QCoreApplication::processEvents(); // the late batch and the end find no window
-    QTRY_COMPARE(jobs.Count(), std::size_t{0});
+    WAIT_EQ(jobs.Count(), std::size_t{0}, 5000);
 }
 
 // Enter browses the first selected row's folder with the selected names of that folder;
@@ -270,7 +271,7 @@ TEST_F(FindResultsWindowTest, BrowseViewAndDelete)
                       Match(tree.Path("other"), "c.txt")}};
     store.WriteInt(registry::section::kFindFileFolderSettings, registry::value::kSortBy, cmd::kUnsorted);
     QPointer<FindResultsWindow> window = Open(fake);
-    QTRY_VERIFY(!window->Searching());
+    WAIT_UNTIL(!window->Searching(), 5000);
     QWidget* view = window->List().CurrentView();
 
     Select(*window, {1, 3, 0});
@@ -300,7 +301,7 @@ TEST_F(FindResultsWindowTest, BrowseViewAndDelete)
     EXPECT_EQ(window->RowCount(), 0);
     EXPECT_FALSE(std::filesystem::exists(folder + "/b.txt"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/dir"));
-    QTRY_VERIFY(window.isNull()); // the last row gone, the window follows
+    WAIT_UNTIL(window.isNull(), 5000); // the last row gone, the window follows
 }
 
 } // namespace

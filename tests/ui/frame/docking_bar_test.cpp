@@ -6,6 +6,7 @@
 
 #include "../test_services.h"
 #include "placeholder_pane.h"
+#include "../wait_until.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,7 +56,7 @@ TEST_F(DockingBarTest, FirstStartHidesTheBarsAndTheirCommandsShowThemAtTheDefaul
     frame->ExecuteCommand(cmd::kTree);
     EXPECT_TRUE(frame->UpdateCommand(cmd::kTree).checked);
     EXPECT_EQ(tree.CurrentStand(), DockingBar::Stand::Vertical);
-    QTRY_COMPARE(tree.width(), 200);
+    WAIT_EQ(tree.width(), 200, 5000);
 
     // The close button hides it; the command brings it back.
     auto* close = tree.findChild<QAbstractButton*>(QStringLiteral("qt_dockwidget_closebutton"));
@@ -84,14 +85,16 @@ TEST_F(DockingBarTest, SizesTheUserGivesComeBackAfterARestart)
         // both share the left column
         EXPECT_EQ(frame->dockWidgetArea(&thumbs), Qt::LeftDockWidgetArea);
         // what dragging the column's edge does
-        QTRY_COMPARE(tree.width(), 200);
+        WAIT_EQ(tree.width(), 200, 5000);
+        WAIT_UNTIL(tree.Settled(), 5000);
         frame->resizeDocks({&tree}, {260}, Qt::Horizontal);
-        QTRY_COMPARE(tree.Sizes().vertical.width, 260);
+        WAIT_EQ(tree.Sizes().vertical.width, 260, 5000);
         // a floating bar keeps a size of its own
         thumbs.setFloating(true);
-        QTRY_COMPARE(thumbs.size(), QSize(200, 200));
+        WAIT_EQ(thumbs.size(), QSize(200, 200), 5000);
+        WAIT_UNTIL(thumbs.Settled(), 5000);
         thumbs.resize(320, 240);
-        QTRY_COMPARE(thumbs.Sizes().floating, (BarSize{320, 240}));
+        WAIT_EQ(thumbs.Sizes().floating, (BarSize{320, 240}), 5000);
         EXPECT_EQ(thumbs.Sizes().vertical.width, 260); // the column it left
         frame->close();
     }
@@ -105,8 +108,8 @@ TEST_F(DockingBarTest, SizesTheUserGivesComeBackAfterARestart)
     DockingBar& thumbs = Thumbs(*again);
     EXPECT_TRUE(tree.isVisible());
     EXPECT_TRUE(thumbs.isFloating());
-    QTRY_COMPARE(tree.width(), 260);
-    QTRY_COMPARE(thumbs.size(), QSize(320, 240));
+    WAIT_EQ(tree.width(), 260, 5000);
+    WAIT_EQ(thumbs.size(), QSize(320, 240), 5000);
 }
 
 TEST_F(DockingBarTest, StoredSizesCountOnlyFromAVersionedStoreAndByThePairRule)
@@ -131,9 +134,10 @@ TEST_F(DockingBarTest, LayoutsCarryTheBarSizesAndStayBelowTheStateBound)
     frame->ExecuteCommand(cmd::kTree);
     frame->ExecuteCommand(cmd::kThumbBar);
     DockingBar& tree = Tree(*frame);
-    QTRY_COMPARE(tree.width(), 200);
+    WAIT_EQ(tree.width(), 200, 5000);
+    WAIT_UNTIL(tree.Settled(), 5000);
     frame->resizeDocks({&tree}, {240}, Qt::Horizontal);
-    QTRY_COMPARE(tree.Sizes().vertical.width, 240);
+    WAIT_EQ(tree.Sizes().vertical.width, 240, 5000);
     Thumbs(*frame).setFloating(true);
 
     keyboard.SetModifiers(Qt::ShiftModifier);
@@ -148,11 +152,13 @@ TEST_F(DockingBarTest, LayoutsCarryTheBarSizesAndStayBelowTheStateBound)
     EXPECT_LT(layout.dockState.size(), LayoutRecord::kMaxDockStateSize);
     EXPECT_EQ(layout.record.treeBarSizes[4], 240);
 
+    WAIT_UNTIL(tree.Settled(), 5000);
+
     frame->resizeDocks({&tree}, {300}, Qt::Horizontal);
-    QTRY_COMPARE(tree.Sizes().vertical.width, 300);
+    WAIT_EQ(tree.Sizes().vertical.width, 300, 5000);
     Thumbs(*frame).setFloating(false);
     frame->ExecuteCommand(cmd::kLayout1);
-    QTRY_COMPARE(tree.width(), 240);
+    WAIT_EQ(tree.width(), 240, 5000);
     EXPECT_TRUE(Thumbs(*frame).isFloating());
 
     frame->close();

@@ -2,6 +2,7 @@
 
 #include "ui/commands/command_ids.h"
 #include "ui/widgets/sort_list_ctrl.h"
+#include "../wait_until.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -125,7 +126,7 @@ TEST_F(PaneItemEditsTest, RenameThroughTheEditor)
             Editor()->setText(*c.typed);
         QTest::keyClick(Editor(), Qt::Key_Return);
 
-        QTRY_VERIFY(!left->List().IsEditingLabel()); // Enter commits once the editor has had the key
+        WAIT_UNTIL(!left->List().IsEditingLabel(), 5000); // Enter commits once the editor has had the key
         EXPECT_TRUE(left->Folder()->watchRefresh);
         EXPECT_EQ(Content(dir + "/b.txt"), "beta");
         EXPECT_EQ(Content(dir + "/" + c.shown), "alpha");

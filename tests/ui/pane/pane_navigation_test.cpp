@@ -4,6 +4,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/pane/pane_navigator.h"
 #include "ui/widgets/sort_list_ctrl.h"
+#include "../wait_until.h"
 
 #include <QAbstractItemView>
 #include <QTest>
@@ -169,9 +170,9 @@ TEST_F(PaneNavigationTest, MirrorBrowsingRepeatsEachMoveUntilItCannot)
     setMirror(true);
 
     ASSERT_TRUE(left->GoToTyped(at("src/proj2")));
-    QTRY_COMPARE(Shown(*right), at("backup/proj2"));
+    WAIT_EQ(Shown(*right), at("backup/proj2"), 5000);
     ASSERT_TRUE(router.Execute(cmd::kPrevious));
-    QTRY_COMPARE(Shown(*right), at("backup/proj1"));
+    WAIT_EQ(Shown(*right), at("backup/proj1"), 5000);
     EXPECT_EQ(Shown(*left), at("src/proj1")); // the other pane's moves are not mirrored back
 
     setMirror(false);
@@ -179,7 +180,7 @@ TEST_F(PaneNavigationTest, MirrorBrowsingRepeatsEachMoveUntilItCannot)
     ASSERT_TRUE(right->GoToTyped(at("r/s/t/u")));
     setMirror(true);
     ASSERT_TRUE(left->GoToTyped(at("a")));
-    QTRY_COMPARE(Shown(*right), at("r/s"));
+    WAIT_EQ(Shown(*right), at("r/s"), 5000);
 
     struct SwitchOff {
         const char* label;
@@ -198,7 +199,7 @@ TEST_F(PaneNavigationTest, MirrorBrowsingRepeatsEachMoveUntilItCannot)
         setMirror(true);
         const std::string rightBefore = Shown(*right);
         ASSERT_TRUE(left->GoToTyped(c.leftTo));
-        QTRY_VERIFY(!shared.mirrorBrowsing);
+        WAIT_UNTIL(!shared.mirrorBrowsing, 5000);
         EXPECT_EQ(Shown(*right), rightBefore);
     }
     // in a virtual folder the command cannot be toggled

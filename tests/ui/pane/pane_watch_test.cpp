@@ -4,6 +4,7 @@
 
 #include "shell/directory_reader.h"
 #include "ui/pane/folder_changed_event.h"
+#include "../wait_until.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -54,7 +55,7 @@ TEST_F(PaneWatchTest, ChangesOnDiskShowWithoutARefreshCommand)
     tree.MakeFile("data/arrives.txt", "333");
     std::filesystem::remove(tree.Path("data/goes.txt"));
     for (PaneView* pane : {left, right}) {
-        QTRY_VERIFY_WITH_TIMEOUT(ItemNamed(*pane, "arrives.txt") && !ItemNamed(*pane, "goes.txt"), kGenerousMs);
+        WAIT_UNTIL(ItemNamed(*pane, "arrives.txt") && !ItemNamed(*pane, "goes.txt"), kGenerousMs);
         EXPECT_NE(ItemNamed(*pane, "stays.txt"), nullptr);
         EXPECT_EQ(pane->ByteTotal(), 4u);
         EXPECT_TRUE(pane->IsConsistent());
@@ -81,9 +82,9 @@ TEST_F(PaneWatchTest, MessageAboutAFolderLeftIsIgnored)
     EXPECT_EQ(RowNames(*left), std::vector<std::string>{"here.txt"});
 
     // the right pane, still in the old folder, sees the burst; the left one its new folder
-    QTRY_VERIFY_WITH_TIMEOUT(ItemNamed(*right, "burst.txt"), kGenerousMs);
+    WAIT_UNTIL(ItemNamed(*right, "burst.txt"), kGenerousMs);
     tree.MakeFile("other/new.txt");
-    QTRY_VERIFY_WITH_TIMEOUT(ItemNamed(*left, "new.txt"), kGenerousMs);
+    WAIT_UNTIL(ItemNamed(*left, "new.txt"), kGenerousMs);
     EXPECT_EQ(ItemNamed(*left, "burst.txt"), nullptr);
     EXPECT_TRUE(left->IsConsistent());
 }

@@ -2,6 +2,7 @@
 #include "base/registry_keys.h"
 #include "ui/commands/command_ids.h"
 #include "ui/stats/folder_data_window.h"
+#include "../wait_until.h"
 
 #include <QApplication>
 #include <QTest>
@@ -75,7 +76,7 @@ TEST_F(FolderDataTest, CtrlDShowsTheSubTreeSortedAndBrowsesToAFolder)
     view->setCurrentItem(root->child(1)->child(0));
     QTest::keyClick(window, Qt::Key_Return);
     EXPECT_EQ(browsed, std::vector<std::string>{tree.Path("data/beta/inner")});
-    QTRY_COMPARE(QString::fromStdString(left->Folder()->Path()), QString::fromStdString(tree.Path("data/beta/inner")));
+    WAIT_EQ(QString::fromStdString(left->Folder()->Path()), QString::fromStdString(tree.Path("data/beta/inner")), 5000);
 
     QTest::keyClick(window, Qt::Key_Escape); // closes, keeping the placement
     EXPECT_TRUE(store.ReadString(registry::section::kFolderDataSettings, registry::value::kWindowRect).has_value());

@@ -3,6 +3,7 @@
 #include "ui/jobs/job_registry.h"
 #include "ui/thumbs/thumb_bar.h"
 #include "ui/thumbs/thumb_view.h"
+#include "../wait_until.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -177,7 +178,7 @@ TEST_F(ThumbBarTest, ALateResultForARowNoLongerFocusedIsThrownAway)
     heldBack = "/p/slow.jpg";
     focused = File(heldBack);
     bar->FocusMayHaveChanged();
-    QTRY_VERIFY_WITH_TIMEOUT(Asked() == 1, 5000);
+    WAIT_UNTIL(Asked() == 1, 5000);
     FocusAndWait(File("/p/quick-one.jpg"));
     const int quickWidth = int(std::string("/p/quick-one.jpg").size());
     EXPECT_EQ(bar->View().Picture().width(), quickWidth);
@@ -187,7 +188,7 @@ TEST_F(ThumbBarTest, ALateResultForARowNoLongerFocusedIsThrownAway)
         heldBack.clear();
         changed.notify_all();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(jobs.Count(), std::size_t(0), 5000);
+    WAIT_EQ(jobs.Count(), std::size_t(0), 5000);
     QCoreApplication::processEvents();
     EXPECT_EQ(bar->View().Picture().width(), quickWidth);
 }
