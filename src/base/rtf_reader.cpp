@@ -1,5 +1,7 @@
 #include "base/rtf_reader.h"
 
+#include "base/hex_digit.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -49,17 +51,6 @@ char32_t FromCp1252(unsigned char byte)
     if (byte >= 0x80 && byte < 0xA0)
         return kCp1252High[byte - 0x80];
     return byte;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool IsLetter(char c)
@@ -217,8 +208,8 @@ private:
         switch (c) {
         case '\'': {
             if (m_pos + 1 < m_data.size()) {
-                const int high = HexValue(m_data[m_pos]);
-                const int low = HexValue(m_data[m_pos + 1]);
+                const int high = HexDigitValue(m_data[m_pos]);
+                const int low = HexDigitValue(m_data[m_pos + 1]);
                 if (high >= 0 && low >= 0) {
                     m_pos += 2;
                     if (!ConsumeSkip())

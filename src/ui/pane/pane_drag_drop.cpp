@@ -27,48 +27,6 @@
 
 namespace bivora {
 
-namespace {
-
-int EffectOf(Qt::DropAction action)
-{
-    switch (action) {
-    case Qt::MoveAction:
-        return kEffectMove;
-    case Qt::LinkAction:
-        return kEffectLink;
-    default:
-        return kEffectCopy;
-    }
-}
-
-Qt::DropAction ActionOf(int effect)
-{
-    switch (effect) {
-    case kEffectMove:
-        return Qt::MoveAction;
-    case kEffectLink:
-        return Qt::LinkAction;
-    default:
-        return Qt::CopyAction;
-    }
-}
-
-// The action a drop asks for: the one the modifiers propose (Shift move, Ctrl+Shift
-// link, copy otherwise) when the source offers it, else the first it offers.
-Qt::DropAction ChosenAction(const QDropEvent& event)
-{
-    const Qt::DropActions offered = event.possibleActions();
-    if (offered & event.proposedAction())
-        return event.proposedAction();
-    for (const Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction}) {
-        if (offered & action)
-            return action;
-    }
-    return Qt::IgnoreAction;
-}
-
-} // namespace
-
 PaneDragDrop::PaneDragDrop(PaneView& pane)
     : m_pane(pane)
 {
@@ -185,7 +143,7 @@ void PaneDragDrop::DragMove(QDragMoveEvent& event, bool entering)
         return;
     }
     const Qt::DropAction action =
-        target.kind == Target::Kind::kExecutableRow ? Qt::CopyAction : ChosenAction(event);
+        target.kind == Target::Kind::kExecutableRow ? Qt::CopyAction : ChosenDropAction(event);
     if (action == Qt::IgnoreAction) {
         event.ignore();
         return;
@@ -233,8 +191,8 @@ void PaneDragDrop::Drop(QDropEvent& event)
         return;
     }
     const bool executable = target.kind == Target::Kind::kExecutableRow;
-    const int effect = executable ? kEffectCopy : EffectOf(ChosenAction(event));
-    event.setDropAction(ActionOf(effect));
+    const int effect = executable ? kEffectCopy : DropEffectOf(ChosenDropAction(event));
+    event.setDropAction(DropActionOf(effect));
     event.accept();
     // The drag loop holds the pointer and the keyboard until the drop returns: the
     // menu, the progress dialog and the questions of the transfer come after it.

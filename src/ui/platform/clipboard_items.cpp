@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -116,6 +117,42 @@ void PutItemsOnClipboard(const std::vector<std::string>& paths, int effect)
 void ClearClipboard()
 {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+}
+
+int DropEffectOf(Qt::DropAction action)
+{
+    switch (action) {
+    case Qt::MoveAction:
+        return kEffectMove;
+    case Qt::LinkAction:
+        return kEffectLink;
+    default:
+        return kEffectCopy;
+    }
+}
+
+Qt::DropAction DropActionOf(int effect)
+{
+    switch (effect) {
+    case kEffectMove:
+        return Qt::MoveAction;
+    case kEffectLink:
+        return Qt::LinkAction;
+    default:
+        return Qt::CopyAction;
+    }
+}
+
+Qt::DropAction ChosenDropAction(const QDropEvent& event)
+{
+    const Qt::DropActions offered = event.possibleActions();
+    if (offered & event.proposedAction())
+        return event.proposedAction();
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction}) {
+        if (offered & action)
+            return action;
+    }
+    return Qt::IgnoreAction;
 }
 
 } // namespace bivora

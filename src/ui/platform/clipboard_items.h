@@ -1,18 +1,27 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QDropEvent;
 class QMimeData;
 
 namespace bivora {
 
 // What a set of items asks of the folder it arrives in.
 enum DropEffect : int { kEffectNone = 0, kEffectCopy = 1, kEffectMove = 2, kEffectLink = 4 };
+
+// A drop action as an effect and back (copy for anything else).
+int DropEffectOf(Qt::DropAction action);
+Qt::DropAction DropActionOf(int effect);
+// The action a drop asks for: the one the modifiers propose (Shift move, Ctrl+Shift
+// link, copy otherwise) when the source offers it, else the first it offers.
+Qt::DropAction ChosenDropAction(const QDropEvent& event);
 
 // A set of local items as the clipboard or a drop carries it: absolute paths as bytes,
 // and the effect the data asks for (copy unless it was cut; link when asked for a link).

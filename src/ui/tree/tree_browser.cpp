@@ -22,43 +22,6 @@ namespace bivora {
 
 namespace {
 
-int EffectOf(Qt::DropAction action)
-{
-    switch (action) {
-    case Qt::MoveAction:
-        return kEffectMove;
-    case Qt::LinkAction:
-        return kEffectLink;
-    default:
-        return kEffectCopy;
-    }
-}
-
-Qt::DropAction ActionOf(int effect)
-{
-    switch (effect) {
-    case kEffectMove:
-        return Qt::MoveAction;
-    case kEffectLink:
-        return Qt::LinkAction;
-    default:
-        return Qt::CopyAction;
-    }
-}
-
-// The action a drop asks for, by the rule of the panes: the one the modifiers propose
-// when the source offers it, else the first it offers.
-Qt::DropAction ChosenAction(const QDropEvent& event)
-{
-    const Qt::DropActions offered = event.possibleActions();
-    if (offered & event.proposedAction())
-        return event.proposedAction();
-    for (const Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction})
-        if (offered & action)
-            return action;
-    return Qt::IgnoreAction;
-}
-
 // Commands of the frame and the application, which reach them even while the tree has
 // the focus: the bars (the tree's own toggle among them), windows, options, help.
 bool PassesTree(int id)
@@ -625,7 +588,7 @@ void TreeBrowser::dragMoveEvent(QDragMoveEvent* event)
     QTreeView::dragMoveEvent(event);
     const QModelIndex node = m_dragUsable ? DropNodeAt(event->position().toPoint()) : QModelIndex();
     m_model->SetDropHighlight(node);
-    const Qt::DropAction action = node.isValid() ? ChosenAction(*event) : Qt::IgnoreAction;
+    const Qt::DropAction action = node.isValid() ? ChosenDropAction(*event) : Qt::IgnoreAction;
     if (action == Qt::IgnoreAction) {
         event->ignore();
         return;
@@ -648,14 +611,14 @@ void TreeBrowser::dropEvent(QDropEvent* event)
     m_model->SetDropHighlight({});
     std::optional<ItemTransfer> items = event->mimeData() ? ItemsFromMimeData(*event->mimeData()) : std::nullopt;
     const QModelIndex node = items ? DropNodeAt(pos) : QModelIndex();
-    const Qt::DropAction action = node.isValid() ? ChosenAction(*event) : Qt::IgnoreAction;
+    const Qt::DropAction action = node.isValid() ? ChosenDropAction(*event) : Qt::IgnoreAction;
     if (action == Qt::IgnoreAction) {
         event->ignore();
         QApplication::beep();
         return;
     }
-    const int effect = EffectOf(action);
-    event->setDropAction(ActionOf(effect));
+    const int effect = DropEffectOf(action);
+    event->setDropAction(DropActionOf(effect));
     event->accept();
     // the drag loop holds the pointer until the drop returns: the menu and the
     // transfer come after it
