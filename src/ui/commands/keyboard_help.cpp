@@ -41,14 +41,32 @@ std::string Line(const QString& left, const QString& right)
     return (QStringLiteral("  ") + left.leftJustified(20) + QStringLiteral("  ") + right).toStdString() + '\n';
 }
 
+// The menu's spelling of a key ("Alt+ left", "Alt + G+") in one form ("Alt+Left",
+// "Alt+Grey +").
+QString KeyName(QString key)
+{
+    key = key.simplified();
+    key.replace(QStringLiteral("+ "), QStringLiteral("+"));
+    key.replace(QRegularExpression(QStringLiteral("(\\w) \\+(\\w)")), QStringLiteral("\\1+\\2"));
+    if (key.endsWith(QStringLiteral("+G+")))
+        key = key.chopped(2) + QStringLiteral("Grey +");
+    for (qsizetype at = key.indexOf(u'+'); at >= 0 && at + 1 < key.size(); at = key.indexOf(u'+', at + 1))
+        key[at + 1] = key[at + 1].toUpper();
+    return key;
+}
+
+std::string Heading(std::string_view title)
+{
+    return std::string(title) + '\n' + std::string(title.size(), '-') + '\n';
+}
+
 } // namespace
 
-std::string KeyboardHelpText()
+std::string MenuKeysSection(std::string_view title, std::span<const MenuEntry> menu)
 {
-    std::string text = "Bivora keyboard commands\n========================\n\n"
-                       "Main window (menu commands)\n---------------------------\n";
+    std::string text = Heading(title);
     std::vector<QString> popups;
-    for (const MenuEntry& entry : MainMenuTable()) {
+    for (const MenuEntry& entry : menu) {
         switch (entry.kind) {
         case MenuEntry::Kind::Popup:
             popups.push_back(PlainMenuText(QString::fromUtf8(entry.text)));
@@ -64,23 +82,26 @@ std::string KeyboardHelpText()
             const qsizetype tab = item.indexOf(u'\t');
             if (tab < 0)
                 break;
-            QString key = item.mid(tab + 1).simplified();
-            // written loosely in the menu ("Alt+ left", "Alt + G+"): one spelling here
-            key.replace(QStringLiteral("+ "), QStringLiteral("+"));
-            key.replace(QRegularExpression(QStringLiteral("(\\w) \\+(\\w)")), QStringLiteral("\\1+\\2"));
-            if (key.endsWith(QStringLiteral("+G+")))
-                key = key.chopped(2) + QStringLiteral("Grey +");
             QString where;
             for (const QString& popup : popups)
                 where += popup + QStringLiteral(" > ");
-            text += Line(key, where + PlainMenuText(item));
+            text += Line(KeyName(item.mid(tab + 1)), where + PlainMenuText(item));
             break;
         }
         }
     }
-    text += "\nOther keys of the main window\n-----------------------------\n";
+    return text;
+}
+
+std::string KeyboardHelpText(std::string_view otherWindows)
+{
+    std::string text = "Bivora keyboard commands\n========================\n\n" +
+                       MenuKeysSection("Main window (menu commands)", MainMenuTable());
+    text += '\n' + Heading("Other keys of the main window");
     for (const ExtraKey& extra : kExtraKeys)
         text += Line(QString::fromUtf8(extra.key), QString::fromUtf8(extra.what));
+    if (!otherWindows.empty())
+        text += '\n' + std::string(otherWindows);
     text += "\n\"Grey\" keys are those of the numeric keypad.\n";
     return text;
 }

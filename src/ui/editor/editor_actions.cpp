@@ -82,12 +82,19 @@ void EditorActions::RefreshAll()
     Q_EMIT refreshed();
 }
 
-bool EditorActions::TakesKey(const QKeyEvent& event) const
+bool EditorActions::TakesKey(const QKeyEvent& event)
 {
     const QKeySequence pressed(event.keyCombination());
     for (const auto& [id, action] : m_actions) {
-        if (action->shortcut() == pressed)
-            return m_router.Update(id).enabled;
+        if (action->shortcut() != pressed)
+            continue;
+        // The action's state is brought up to date before the shortcut is looked up:
+        // typing and then Ctrl+S at once must save, whatever the idle refresh has seen.
+        const CommandState state = m_router.Update(id);
+        action->setEnabled(state.enabled);
+        if (action->isCheckable())
+            action->setChecked(state.checked);
+        return state.enabled;
     }
     return false;
 }

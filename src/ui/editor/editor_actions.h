@@ -36,8 +36,9 @@ public:
 
     void RefreshAll();
     // Whether the key is one of an enabled command, which the command takes before the
-    // text control does (Ctrl+C is the editor's Copy, which copies a whole line).
-    bool TakesKey(const QKeyEvent& event) const;
+    // text control does (Ctrl+C is the editor's Copy, which copies a whole line). The
+    // command's action is enabled or disabled here as the command is now.
+    bool TakesKey(const QKeyEvent& event);
 
 Q_SIGNALS:
     void refreshed();

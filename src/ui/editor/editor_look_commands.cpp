@@ -4,13 +4,13 @@
 #include "ui/commands/services.h"
 #include "ui/editor/color_scheme_dlg.h"
 #include "ui/editor/editor_context.h"
+#include "ui/editor/editor_text_commands.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
-#include <QFontMetricsF>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -23,6 +23,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -132,8 +133,20 @@ void ApplyFont(const EditorShared& shared, EditorViewState& view)
             MergeWholeText(view.text, format);
         }
     });
-    const int tabWidth = std::clamp(shared.settings.tabWidth, 1, 32);
-    view.text.setTabStopDistance(tabWidth * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    ApplyTabStops(view.text, std::clamp(shared.settings.tabWidth, 1, 32));
+}
+
+std::unique_ptr<QTextDocument> LayOutForPrinter(const QPlainTextEdit& text, QPrinter& printer)
+{
+    std::unique_ptr<QTextDocument> copy(text.document()->clone());
+    copy->documentLayout()->setPaintDevice(&printer);
+    copy->setDocumentMargin(0);
+    // The tab interval stays in screen pixels: the layout scales it to the printer.
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
+    copy->setPageSize(printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    return copy;
 }
 
 bool PrintText(const QPlainTextEdit& text, const PageMargins& margins, QPrinter& printer)
@@ -148,17 +161,8 @@ bool PrintText(const QPlainTextEdit& text, const PageMargins& margins, QPrinter&
     if (!painter.begin(&printer))
         return false;
 
-    // A copy laid out in pages of the printable rectangle, measured on the printer.
-    std::unique_ptr<QTextDocument> copy(text.document()->clone());
-    copy->documentLayout()->setPaintDevice(&printer);
-    copy->setDocumentMargin(0);
-    QTextOption option = copy->defaultTextOption();
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(option.tabStopDistance() * printer.logicalDpiX() / std::max(1, text.logicalDpiX()));
-    copy->setDefaultTextOption(option);
-    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-    copy->setPageSize(page);
-
+    const std::unique_ptr<QTextDocument> copy = LayOutForPrinter(text, printer);
+    const QSizeF page = copy->pageSize();
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     const int pages = copy->pageCount();

@@ -4,8 +4,11 @@
 
 #include <QFont>
 
+#include <memory>
+
 class QPlainTextEdit;
 class QPrinter;
+class QTextDocument;
 
 namespace bivora {
 
@@ -52,6 +55,10 @@ void ApplyFont(const EditorShared& shared, EditorViewState& view);
 
 // The font a character format names; the system's fixed-pitch font for height 0.
 QFont EditorFont(const CharFormat& format);
+
+// A copy of the control's text laid out in pages of the printer's printable rectangle,
+// measured on the printer.
+std::unique_ptr<QTextDocument> LayOutForPrinter(const QPlainTextEdit& text, QPrinter& printer);
 
 // Prints the control's text on the printer within the margins (twips). An empty text
 // prints nothing. False when the printer could not be used.

@@ -185,7 +185,9 @@ QString EditorWindow::OverwriteText() const
 
 QString EditorWindow::ModifiedText() const
 {
-    return m_text->document()->isModified() ? QStringLiteral("*") : QString();
+    // a text still coming in from the file counts as unchanged
+    const bool filling = m_doc->CurrentWork() == EditorDocument::Work::Filling;
+    return !filling && m_text->document()->isModified() ? QStringLiteral("*") : QString();
 }
 
 void EditorWindow::UpdatePanes()

@@ -20,7 +20,10 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +227,39 @@ TEST_F(EditorLookTest, PrintingFillsPagesWithinTheMargins)
     });
     EXPECT_TRUE(EditorLookCommands(shared, view).OnCommand(EditorLookCommands::kPrint));
     EXPECT_GT(PrintedPages(dir.filePath("command.pdf")), narrow);
+}
+
+// The x of the last character of a line, the layout done first.
+qreal XOfLastCharacter(QTextDocument& document, int line)
+{
+    const QTextBlock block = document.findBlockByNumber(line);
+    document.documentLayout()->blockBoundingRect(block);
+    return block.layout()->lineAt(0).cursorToX(block.length() - 2);
+}
+
+TEST_F(EditorLookTest, TabReachesAsFarAsItsWidthInZerosOnScreenAndOnPaper)
+{
+    // a proportional font, where a zero is wider than a space
+    shared.settings.font.faceName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    shared.settings.font.height = 240;
+    shared.settings.font.pitchAndFamily = 2;
+    shared.settings.tabWidth = 3;
+    text->setPlainText(QStringLiteral("\tX\n000X\n   X"));
+    ApplyFont(shared, view);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("tabs.pdf"));
+    const std::unique_ptr<QTextDocument> paper = LayOutForPrinter(*text, printer);
+    ASSERT_EQ(paper->pageCount(), 1);
+    for (QTextDocument* document : {text->document(), paper.get()}) {
+        const qreal tab = XOfLastCharacter(*document, 0);
+        const qreal zeros = XOfLastCharacter(*document, 1);
+        EXPECT_NEAR(tab, zeros, zeros * 0.02 + 1) << (document == paper.get() ? "paper" : "screen");
+        if (XOfLastCharacter(*document, 2) < zeros * 0.9) {
+            EXPECT_GT(tab, XOfLastCharacter(*document, 2) * 1.1) << "a tab is measured in zeros, not spaces";
+        }
+    }
 }
 
 TEST_F(EditorLookTest, RichTextShowsItsRunsUnmodifiedAndWithoutUndo)

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -213,6 +214,48 @@ TEST_F(EditorWindowTest, SaveWritesTheTextKeepingModeAndLineEnds)
     EXPECT_EQ(window->Status().MessageText(), QStringLiteral("The file was saved Ok."));
     EXPECT_EQ(window->ModifiedText(), QString());
     EXPECT_FALSE(window->CommandStateOf(edcmd::kSave).enabled);
+}
+
+TEST_F(EditorWindowTest, KeysReachTheirCommandsAtOnce)
+{
+    const std::string path = tree.MakeFile("keys.txt", "one\ntwo\nthree\n");
+    EditorWindow* window = Open(path, false);
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QPlainTextEdit& text = window->Text();
+    text.setFocus();
+    const auto line = [&](int n) { return text.document()->findBlockByNumber(n).text(); };
+
+    // No event is processed between the keys: the commands' actions have not been
+    // refreshed since the text or the history changed.
+    QTest::keyClick(&text, Qt::Key_X);
+    QTest::keyClick(&text, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Contents(path), "xone\ntwo\nthree\n");
+
+    QTest::keyClick(&text, Qt::Key_Insert);
+    EXPECT_EQ(window->OverwriteText(), QStringLiteral("OVR"));
+    QTest::keyClick(&text, Qt::Key_Insert);
+    EXPECT_EQ(window->OverwriteText(), QString());
+
+    grep.findHistory.Add(shared.historyItems(), "two");
+    QTest::keyClick(&text, Qt::Key_F3);
+    EXPECT_EQ(text.textCursor().selectedText(), QStringLiteral("two"));
+    QTest::keyClick(&text, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(line(1), QStringLiteral("\ttwo"));
+    QTest::keyClick(&text, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(text.toPlainText(), QStringLiteral("xone\nthree\n"));
+    const bool wrap = shared.settings.wordWrap;
+    QTest::keyClick(&text, Qt::Key_F2);
+    EXPECT_NE(shared.settings.wordWrap, wrap);
+
+    prompts.ClearLog();
+    QTest::keyClick(&text, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(&text, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(&text, Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClick(&text, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(prompts.Texts(ScriptedPrompts::Kind::Dialog),
+              (QStringList{"Find Text", "Replace Text", "Enter Line Number", "Print"}));
 }
 
 TEST_F(EditorWindowTest, InsertFilePutsItsTextInPlaceOfTheSelection)
