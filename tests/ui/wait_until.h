@@ -14,6 +14,6 @@
 // Waits until actual equals expected, then checks it, so a timeout shows both values.
 #define WAIT_EQ(actual, expected, ms)                                                              \
     do {                                                                                           \
-        QTest::qWaitFor([&]() -> bool { return (actual) == (expected); }, (ms));                   \
+        (void)QTest::qWaitFor([&]() -> bool { return (actual) == (expected); }, (ms));             \
         ASSERT_EQ(actual, expected);                                                               \
     } while (false)
