@@ -1,5 +1,7 @@
 #include "ui/editor/find_text_dlg.h"
 
+#include "ui/widgets/dialog_controls.h"
+
 #include "base/grep_settings.h"
 #include "ui/commands/edit_text.h"
 #include "ui/commands/services.h"
@@ -29,14 +31,6 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, int maxLength)
     combo->setMinimumContentsLength(40);
     combo->lineEdit()->setMaxLength(maxLength);
     return combo;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const QString& text, const char* name, bool on)
-{
-    auto* check = new QCheckBox(text, parent);
-    check->setObjectName(QString::fromLatin1(name));
-    check->setChecked(on);
-    return check;
 }
 
 } // namespace search_dlg

@@ -39,7 +39,6 @@ private:
 // The parts both search dialogs share.
 namespace search_dlg {
 QComboBox* MakeCombo(QWidget* parent, const char* name, int maxLength);
-QCheckBox* MakeCheck(QWidget* parent, const QString& text, const char* name, bool on);
 inline const QString kEmptyText = QStringLiteral("Search string should not be empty");
 } // namespace search_dlg
 

@@ -5,6 +5,7 @@
 #include "ui/commands/services.h"
 #include "ui/editor/editor_context.h"
 #include "ui/editor/find_text_dlg.h"
+#include "ui/widgets/dialog_controls.h"
 #include "ui/widgets/history_picker.h"
 
 #include <QCheckBox>

@@ -1,5 +1,7 @@
 #include "ui/find/find_files_dlg.h"
 
+#include "ui/widgets/dialog_controls.h"
+
 #include "base/find_settings.h"
 #include "base/grep_settings.h"
 #include "shell/shell_namespace.h"
@@ -51,14 +53,6 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, bool editable)
         combo->setMinimumContentsLength(36);
     }
     return combo;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const QString& text, const char* name, bool on)
-{
-    auto* check = new QCheckBox(text, parent);
-    check->setObjectName(QString::fromLatin1(name));
-    check->setChecked(on);
-    return check;
 }
 
 QSpinBox* MakeSpin(QWidget* parent, const char* name, std::uint32_t value)
