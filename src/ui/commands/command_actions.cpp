@@ -140,33 +140,18 @@ void CommandActions::BuildMenus(QMenuBar& menuBar)
         menuStyle = new MenuStyle;
         menuStyle->setParent(QCoreApplication::instance());
     }
-    std::vector<QMenu*> open;
-    for (const MenuEntry& entry : MainMenuTable()) {
-        switch (entry.kind) {
-        case MenuEntry::Kind::Popup: {
-            const QString text = QString::fromUtf8(entry.text);
-            QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
-            menu->setStyle(menuStyle);
-            connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-                RefreshMenu(*menu);
+    BuildMenuTree(
+        menuBar, MainMenuTable(),
+        [this](QMenu& menu) {
+            menu.setStyle(menuStyle);
+            connect(&menu, &QMenu::aboutToShow, this, [this, popup = &menu] {
+                RefreshMenu(*popup);
                 Q_EMIT MenuBrowsing(true);
             });
-            connect(menu, &QMenu::aboutToHide, this, [this] { Q_EMIT MenuBrowsing(false); });
-            m_menus.push_back(menu);
-            open.push_back(menu);
-            break;
-        }
-        case MenuEntry::Kind::End:
-            open.pop_back();
-            break;
-        case MenuEntry::Kind::Separator:
-            open.back()->addSeparator();
-            break;
-        case MenuEntry::Kind::Item:
-            open.back()->addAction(Action(entry.id));
-            break;
-        }
-    }
+            connect(&menu, &QMenu::aboutToHide, this, [this] { Q_EMIT MenuBrowsing(false); });
+            m_menus.push_back(&menu);
+        },
+        [this](int id) { return Action(id); });
 }
 
 QAction* CommandActions::Action(int id) const

@@ -2,7 +2,11 @@
 
 #include "ui/commands/command_ids.h"
 
+#include <QMenu>
+#include <QMenuBar>
+
 #include <array>
+#include <vector>
 
 namespace bivora {
 
@@ -229,6 +233,32 @@ QString PlainMenuText(const QString& text)
             plain.remove(i, 1); // "&&" keeps one ampersand: the loop steps over it
     }
     return plain;
+}
+
+void BuildMenuTree(QMenuBar& menuBar, std::span<const MenuEntry> table,
+                   const std::function<void(QMenu&)>& madePopup, const std::function<QAction*(int)>& actionOf)
+{
+    std::vector<QMenu*> open;
+    for (const MenuEntry& entry : table) {
+        switch (entry.kind) {
+        case MenuEntry::Kind::Popup: {
+            const QString text = QString::fromUtf8(entry.text);
+            QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
+            madePopup(*menu);
+            open.push_back(menu);
+            break;
+        }
+        case MenuEntry::Kind::End:
+            open.pop_back();
+            break;
+        case MenuEntry::Kind::Separator:
+            open.back()->addSeparator();
+            break;
+        case MenuEntry::Kind::Item:
+            open.back()->addAction(actionOf(entry.id));
+            break;
+        }
+    }
 }
 
 } // namespace bivora

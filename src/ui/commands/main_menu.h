@@ -3,7 +3,12 @@
 #include <QKeySequence>
 #include <QString>
 
+#include <functional>
 #include <span>
+
+class QAction;
+class QMenu;
+class QMenuBar;
 
 namespace bivora {
 
@@ -20,6 +25,11 @@ struct MenuEntry {
 
 // The main menu, popup by popup, in order. Item texts carry their key after a tab.
 std::span<const MenuEntry> MainMenuTable();
+
+// Builds a menu table's popups on the menu bar: each new popup is handed to madePopup
+// (to connect it), each item gets the action of its id.
+void BuildMenuTree(QMenuBar& menuBar, std::span<const MenuEntry> table,
+                   const std::function<void(QMenu&)>& madePopup, const std::function<QAction*(int)>& actionOf);
 
 // The key sequence that a menu text names after its tab ("&View\tF3" -> F3,
 // "Grey +" -> keypad +, "Bksp" -> Backspace); empty when there is none.

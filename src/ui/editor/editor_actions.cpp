@@ -101,27 +101,10 @@ bool EditorActions::TakesKey(const QKeyEvent& event)
 
 void EditorActions::BuildMenus(QMenuBar& menuBar)
 {
-    std::vector<QMenu*> open;
-    for (const MenuEntry& entry : EditorMenuTable()) {
-        switch (entry.kind) {
-        case MenuEntry::Kind::Popup: {
-            const QString text = QString::fromUtf8(entry.text);
-            QMenu* menu = open.empty() ? menuBar.addMenu(text) : open.back()->addMenu(text);
-            connect(menu, &QMenu::aboutToShow, this, &EditorActions::RefreshAll);
-            open.push_back(menu);
-            break;
-        }
-        case MenuEntry::Kind::End:
-            open.pop_back();
-            break;
-        case MenuEntry::Kind::Separator:
-            open.back()->addSeparator();
-            break;
-        case MenuEntry::Kind::Item:
-            open.back()->addAction(m_actions.at(entry.id));
-            break;
-        }
-    }
+    BuildMenuTree(
+        menuBar, EditorMenuTable(),
+        [this](QMenu& menu) { connect(&menu, &QMenu::aboutToShow, this, &EditorActions::RefreshAll); },
+        [this](int id) { return m_actions.at(id); });
 }
 
 void EditorActions::BuildToolBar(QToolBar& bar)
